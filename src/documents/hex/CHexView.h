@@ -1,0 +1,106 @@
+#pragma once
+// The hex view's window: paints the model and forwards keys, mouse and scroll bar to it.
+//
+// For the document frame:
+//   load(path)            opens a file (false when it cannot be opened; the frame reports it)
+//   save()                writes the typed bytes in place (false after a refusal or failure,
+//                         which it has already reported in a message box)
+//   isModified()          the document's modified mark; modifiedChanged(bool) when it flips
+//   setReadOnly(bool)     the document's read-only state (typing beeps, text turns gray)
+//   setSchemeFont(font, background)  the screen font and background of the font scheme
+//   statusText(), sizeText(), modeText(), overtypeText()  the status bar's parts 1 to 4;
+//                         statusChanged(QString) whenever part 1 changes
+//   command(id), isCommandEnabled(id)  200 undo, 203 copy, 57680 switch column (F6)
+#include "documents/hex/HexModel.h"
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QTimer>
+
+class CHexView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    enum Command { CmdUndo = 200, CmdCopy = 203, CmdSwitchColumn = 57680 };
+
+    explicit CHexView(QWidget* parent = nullptr);
+
+    // Shows the file from its start. False (and an empty view) when it cannot be opened;
+    // *error then holds the system's text for the failure.
+    bool load(const QString& path, QString* error = nullptr);
+    bool isLoaded() const { return model_.isLoaded(); }
+    QString path() const { return model_.path(); }
+    qint64 fileSize() const { return model_.size(); }
+
+    // Writes the typed bytes into the file in place and flushes them. A file whose size
+    // changed on disk, or a failed write, is reported with message 1036 and returns false;
+    // the document then stays modified.
+    bool save();
+    bool isModified() const { return model_.isModified(); }
+
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return model_.isReadOnly(); }
+
+    // The font scheme's screen font and background colour. Without a call the view uses the
+    // system's fixed-pitch font on the palette's base colour.
+    void setSchemeFont(const QFont& font, const QColor& background = QColor());
+
+    // Status bar texts: "Offset %XH %d  Sel %d", the file size, "Hex" and "OVR".
+    QString statusText() const { return model_.statusText(); }
+    QString sizeText() const;
+    QString modeText() const;
+    QString overtypeText() const;
+
+    // Commands the view takes while it has the focus. command() returns false for others.
+    bool command(int id);
+    bool isCommandEnabled(int id) const;
+    bool canUndo() const { return model_.canUndo(); }
+    void undo();
+    void copy();           // copying is not offered by the hex view
+    void switchColumn();
+
+    hex::HexModel& model() { return model_; }
+    const hex::HexModel& model() const { return model_; }
+
+    QSize sizeHint() const override;
+
+signals:
+    void statusChanged(const QString& text);
+    void modifiedChanged(bool modified);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void sync();
+    void syncScrollBar();
+    void notifyChanges();
+    void endCapture();
+    void onBarAction(int action);
+    void onBarValue(int value);
+    void autoScroll();
+    void updateCursorShape(const QPoint& pos);
+
+    hex::HexModel model_;
+    QColor background_;
+    bool monospaced_ = true;
+    bool pressed_ = false;
+    QPoint pressPos_;
+    QPoint dragPos_;
+    QTimer autoScrollTimer_;
+    QTimer blinkTimer_;
+    bool caretOn_ = true;
+    QString lastStatus_;
+    bool lastModified_ = false;
+};

@@ -1,0 +1,42 @@
+#pragma once
+// The bytes behind the hex view: a file read with positioned reads, one screen at a time.
+// The file is opened afresh for every read and every save and never mapped, so a file that
+// another program truncates or replaces only reads as zeros, it cannot bring the editor down.
+#include <QString>
+#include <cstdint>
+#include <map>
+
+namespace hex {
+
+class HexFile {
+public:
+    // Opens the file for reading only to take its size. On failure returns false and puts
+    // the system's text for the error in *error.
+    bool open(const QString& path, QString* error = nullptr);
+    void close();
+
+    bool isOpen() const { return open_; }
+    const QString& path() const { return path_; }
+    // The size taken when the file was opened.
+    int64_t size() const { return size_; }
+
+    // Reads n bytes at offset into buf. Bytes that could not be read (a failed or short read,
+    // a file that shrank) are zero. Returns true when all n bytes were read.
+    bool read(int64_t offset, uint8_t* buf, size_t n) const;
+
+    enum class WriteResult { Ok, SizeChanged, Failed };
+    // Writes the given bytes (offset -> value) in place and flushes them to the disk. The
+    // file is never created, truncated or extended: when its size on disk is no longer the
+    // size taken at open, nothing is written and SizeChanged is returned.
+    WriteResult write(const std::map<int64_t, uint8_t>& bytes, QString* error = nullptr) const;
+
+private:
+    QString path_;
+    int64_t size_ = 0;
+    bool open_ = false;
+};
+
+// The system's text for an errno value.
+QString systemErrorText(int err);
+
+} // namespace hex
