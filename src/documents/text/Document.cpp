@@ -1,0 +1,229 @@
+#include "documents/text/Document.h"
+
+#include "documents/text/Encoding.h"
+#include "documents/text/TextFile.h"
+#include "documents/text/TextView.h"
+#include "platform/Seams.h"
+#include "platform/Texts.h"
+
+namespace textdoc {
+namespace {
+
+// Replaces each "%s" of the template, left to right, with the next argument; the
+// arguments themselves are never scanned.
+QString fill(const QString& templ, std::initializer_list<QString> args)
+{
+    QString out;
+    auto arg = args.begin();
+    for (qsizetype i = 0; i < templ.size(); ++i) {
+        if (templ[i] == QLatin1Char('%') && i + 1 < templ.size() && templ[i + 1] == QLatin1Char('s')
+            && arg != args.end()) {
+            out += *arg++;
+            ++i;
+        } else {
+            out += templ[i];
+        }
+    }
+    return out;
+}
+
+void applyReadOnly(const DocumentRecord& doc, CTextView& view)
+{
+    view.setReadOnly(doc.fileReadOnly || doc.docReadOnly);
+}
+
+} // namespace
+
+QString DocumentRecord::title(bool showFullPath) const
+{
+    return showFullPath ? path : pathPart(path, 1);
+}
+
+QString pathPart(const QString& path, int part)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString name = path.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    switch (part) {
+    case 0: return path;
+    case 1: return name;
+    case 2: return slash < 0 ? QString() : path.left(slash);
+    case 3: return dot < 0 ? name : name.left(dot);
+    case 4: return dot < 0 ? QString() : name.mid(dot + 1);
+    default: return {};
+    }
+}
+
+bool isModified(const DocumentRecord& doc, bool viewModified)
+{
+    return viewModified || doc.changedOutside;
+}
+
+bool isModified(const DocumentRecord& doc, const CTextView& view)
+{
+    return isModified(doc, view.isModified());
+}
+
+int tabIcon(const DocumentRecord& doc, bool viewModified)
+{
+    if (doc.docReadOnly || doc.fileReadOnly)
+        return 2;
+    return viewModified ? 1 : 0;
+}
+
+int tabIcon(const DocumentRecord& doc, const CTextView& view)
+{
+    return tabIcon(doc, view.isModified());
+}
+
+QString openFailureText(const QString& path, int error)
+{
+    return fill(texts::str(1034, "Open file failure.\n%s\n\n%s"), {path, systemErrorText(error)});
+}
+
+QString saveFailureText(const QString& path, int error)
+{
+    return fill(texts::str(1036, "Save file failure.\n%s\n\n%s"), {path, systemErrorText(error)});
+}
+
+void showOpenFailure(QWidget* parent, const QString& path, int error)
+{
+    seams::message(parent, openFailureText(path, error), seams::MB_OK | seams::MB_ICONERROR);
+}
+
+void showSaveFailure(QWidget* parent, const QString& path, int error)
+{
+    seams::message(parent, saveFailureText(path, error), seams::MB_OK | seams::MB_ICONERROR);
+}
+
+void newDocument(DocumentRecord& doc, CTextView& view, int defaultEncoding)
+{
+    doc = DocumentRecord{};
+    view.setReadOnly(false);
+    view.setUndoCollection(false);
+    view.clearAll();
+    view.setUndoCollection(true);
+    view.emptyUndoBuffer();
+    view.setEncoding(isValidEncoding(defaultEncoding) ? defaultEncoding : EncAnsi);
+    view.setEolMode(EolCrLf);
+    view.setSavePoint();
+}
+
+IoResult loadDocument(DocumentRecord& doc, CTextView& view, const QString& path, int openMode)
+{
+    doc.path = path;
+    doc.fileStamp = fileStamp(path);
+    doc.changedOutside = false;
+    IoResult r = loadText(view, path, openMode, LoadKind::Open);
+    if (!r)
+        return r;
+    doc.fileReadOnly = isFileReadOnly(path);
+    applyReadOnly(doc, view);
+    return r;
+}
+
+bool saveDocument(DocumentRecord& doc, CTextView& view, QWidget* parent)
+{
+    if (!doc.hasFile())
+        return false;
+    IoResult r = saveText(view, doc.path);
+    if (!r) {
+        showSaveFailure(parent, doc.path, r.error);
+        return false;
+    }
+    doc.fileStamp = fileStamp(doc.path);
+    doc.changedOutside = false;
+    return true;
+}
+
+bool saveDocumentAs(DocumentRecord& doc, CTextView& view, const QString& newPath, QWidget* parent)
+{
+    IoResult r = saveText(view, newPath);
+    if (!r) {
+        showSaveFailure(parent, newPath, r.error);
+        return false;
+    }
+    doc.path = newPath;
+    doc.fileStamp = fileStamp(newPath);
+    doc.changedOutside = false;
+    return true;
+}
+
+bool reloadDocument(DocumentRecord& doc, CTextView& view, QWidget* parent)
+{
+    if (!doc.hasFile())
+        return false;
+    IoResult r = reloadText(view, doc.path);
+    if (!r) {
+        showOpenFailure(parent, doc.path, r.error);
+        return false;
+    }
+    doc.fileStamp = fileStamp(doc.path);
+    doc.changedOutside = false;
+    return true;
+}
+
+CommandState documentCommandState(const DocumentRecord& doc, const CTextView& view, int command)
+{
+    CommandState s;
+    switch (command) {
+    case CmdEncodeAnsi:
+    case CmdEncodeUnicodeBE:
+    case CmdEncodeUnicode:
+    case CmdEncodeUtf8:
+    case CmdEncodeUtf8NoBom:
+        s.enabled = true;
+        s.checked = view.encoding() == command - CmdEncodeAnsi;
+        break;
+    case CmdEolWindows: s.enabled = view.eolMode() != EolCrLf; break;
+    case CmdEolUnix: s.enabled = view.eolMode() != EolLf; break;
+    case CmdEolMac: s.enabled = view.eolMode() != EolCr; break;
+    case CmdReadOnly:
+        s.enabled = !doc.fileReadOnly;
+        s.checked = doc.docReadOnly;
+        break;
+    case CmdClearReadOnlyAttribute: s.enabled = doc.fileReadOnly; break;
+    default: break;
+    }
+    return s;
+}
+
+bool runDocumentCommand(DocumentRecord& doc, CTextView& view, int command)
+{
+    switch (command) {
+    case CmdEncodeAnsi:
+    case CmdEncodeUnicodeBE:
+    case CmdEncodeUnicode:
+    case CmdEncodeUtf8:
+    case CmdEncodeUtf8NoBom:
+        return changeEncoding(view, command - CmdEncodeAnsi);
+    case CmdEolWindows: return convertLineEnds(view, EolCrLf);
+    case CmdEolUnix: return convertLineEnds(view, EolLf);
+    case CmdEolMac: return convertLineEnds(view, EolCr);
+    case CmdReadOnly: return toggleDocumentReadOnly(doc, view);
+    case CmdClearReadOnlyAttribute: return clearReadOnlyAttribute(doc, view);
+    default: return false;
+    }
+}
+
+bool toggleDocumentReadOnly(DocumentRecord& doc, CTextView& view)
+{
+    if (doc.fileReadOnly)
+        return false;
+    doc.docReadOnly = !doc.docReadOnly;
+    applyReadOnly(doc, view);
+    return true;
+}
+
+bool clearReadOnlyAttribute(DocumentRecord& doc, CTextView& view)
+{
+    if (!doc.fileReadOnly || !doc.hasFile())
+        return false;
+    if (!clearFileReadOnly(doc.path))
+        return false;
+    doc.fileReadOnly = false;
+    applyReadOnly(doc, view);
+    return true;
+}
+
+} // namespace textdoc

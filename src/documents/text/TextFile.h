@@ -1,0 +1,43 @@
+#pragma once
+// Moving text between files and a text view: loading in blocks with encoding and
+// line-end detection, saving in the view's encoding, reloading, and the in-memory
+// changes of encoding and line ends.
+#include "documents/text/FileAccess.h"
+
+#include <QString>
+
+class CTextView;
+
+namespace textdoc {
+
+enum class LoadKind {
+    Open,     // a new document: undo is not collected and the undo buffer ends empty
+    Reload,   // the load is one undo action, so it can be undone
+};
+
+// Loads `path` into the view. openMode 0-4 forces that encoding, anything else
+// detects it. On success the caret is at 0, the line-end mode is the file's and the
+// save point is set. A read error fails the load: an opened document is left empty,
+// a reloaded one keeps the text it had. The view's read-only state is kept.
+IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind kind = LoadKind::Open);
+
+// Writes the view's text to `path` in the view's encoding. Only a successful write
+// sets the save point; a failed one leaves the old file as it was.
+IoResult saveText(CTextView& view, const QString& path);
+
+// Loads the file again in the view's encoding, keeping the caret and the first
+// visible line where the new text allows.
+IoResult reloadText(CTextView& view, const QString& path);
+
+// Encoding commands: returns false when nothing changed. Between the Unicode
+// encodings only the label changes. To and from ANSI the text stays as it looks,
+// except that characters the code page cannot hold become its replacement "?"
+// (one undoable change); a read-only view that would need such a change keeps its
+// encoding.
+bool changeEncoding(CTextView& view, int encoding);
+
+// Line-end commands: sets the mode and converts every line end. Returns false when
+// the mode is already the current one, invalid, or the view is read-only.
+bool convertLineEnds(CTextView& view, int eolMode);
+
+} // namespace textdoc
