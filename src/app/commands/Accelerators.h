@@ -1,0 +1,88 @@
+#pragma once
+// The accelerator table and the one application-wide key dispatcher.
+//
+// An accelerator entry keeps the layout of the key map file: modifier flags, a Windows
+// virtual-key code and a command id, so that a key map or a tool's shortcut numbers load
+// into the same table. Key presses are translated to virtual keys here.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+class QKeyEvent;
+class QWidget;
+
+namespace cmd {
+
+enum AccelFlags : std::uint8_t {
+    FVIRTKEY = 0x01,
+    FSHIFT = 0x04,
+    FCONTROL = 0x08,
+    FALT = 0x10,
+};
+
+struct AccelEntry {
+    std::uint8_t flags = FVIRTKEY;
+    std::uint16_t key = 0;   // virtual-key code
+    std::uint16_t cmd = 0;
+    bool operator==(const AccelEntry&) const = default;
+};
+
+// The built-in table: the default keys of the command table, in table order.
+std::vector<AccelEntry> defaultAccelerators();
+
+// "Ctrl+Shift+F3" -> flags and virtual key; false when the text names no key.
+bool parseShortcut(const QString& text, AccelEntry& out);
+// "Ctrl+" "Shift+" "Alt+" and the key's name, as menus show it.
+QString shortcutName(const AccelEntry& entry);
+// The name of one virtual key ("F3", "Tab", "]", "Page Up"); empty when unknown.
+QString keyName(int vk);
+
+// The virtual key of a Qt key press (0 when it has none). Shifted punctuation of the
+// US layout maps back to its key, so Ctrl+Shift+0 and Ctrl+Shift+] are found.
+int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
+// The accelerator flags of the Ctrl, Shift and Alt modifiers.
+std::uint8_t flagsFromQt(Qt::KeyboardModifiers modifiers);
+
+// Looks up a key press in a table; returns the command id or 0. The first entry wins.
+int lookupAccelerator(const std::vector<AccelEntry>& table, int qtKey, Qt::KeyboardModifiers modifiers);
+
+// Sits on the QApplication as an event filter. While the target window is the active
+// window and no popup menu is open, a key press that matches an entry of the table is
+// taken away from the focused widget and reported as command(id, true); every other key
+// goes on to the focused widget untouched.
+class KeyDispatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit KeyDispatcher(QObject* parent = nullptr);
+    ~KeyDispatcher() override;
+
+    // Installs the filter on the running QApplication (once).
+    void install();
+    void setTarget(QWidget* window);
+    QWidget* target() const { return m_target; }
+
+    void setTable(std::vector<AccelEntry> table);
+    const std::vector<AccelEntry>& table() const { return m_table; }
+
+    // Disabled, the dispatcher lets every key through (e.g. while a key is being recorded).
+    void setEnabled(bool on) { m_enabled = on; }
+    bool isEnabled() const { return m_enabled; }
+
+signals:
+    void command(int id, bool fromAccelerator = true);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool targetActive() const;
+
+    QPointer<QWidget> m_target;
+    std::vector<AccelEntry> m_table;
+    bool m_enabled = true;
+    bool m_installed = false;
+};
+
+} // namespace cmd
