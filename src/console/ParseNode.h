@@ -1,0 +1,77 @@
+#pragma once
+// The parse tree: one ParseNode per command, operator, block, condition or loop.
+#include "console/Text.h"
+
+#include <memory>
+#include <vector>
+
+namespace console {
+
+// Node kinds; each is also the row of the command table whose handler runs the node.
+enum NodeKind : int {
+    KindCommand = 0,
+    KindFor = 41,
+    KindIf = 42,
+    KindRem = 43,
+    KindSeparator = 44,
+    KindOr = 45,
+    KindAnd = 46,
+    KindPipe = 47,
+    KindBlock = 48,
+    KindCmdExtVersion = 49,
+    KindErrorLevel = 50,
+    KindDefined = 51,
+    KindExist = 52,
+    KindNot = 53,
+    KindStringEqual = 54,
+    KindCompare = 55,
+    KindQuiet = 56,
+    KindHelp = 57,
+};
+
+enum CompareOp : int { OpEqu = 1, OpNeq, OpLss, OpLeq, OpGtr, OpGeq };
+
+enum ForSwitch : int { ForL = 1, ForD = 2, ForR = 4, ForF = 8 };
+
+struct Redirection {
+    int handle = 1;       // 0 to 9
+    ustring target;       // a file name, or "&d" for handle duplication
+    bool append = false;  // >>
+    char16_t direction = '>';
+};
+
+struct ParseNode {
+    int kind = KindCommand;
+    std::vector<Redirection> redirections;
+    // Command: name and argument text (leading separators kept). FOR/IF/REM/help:
+    // the keyword in text1; REM: the comment in text2. Conditions: the operands.
+    ustring text1;
+    ustring text2;
+    int flags = 0; // conditions: 2 = compare without case (IF /I)
+    // Binary operators: left and right; block, quiet, NOT: left.
+    std::unique_ptr<ParseNode> left;
+    std::unique_ptr<ParseNode> right;
+    // IF.
+    std::unique_ptr<ParseNode> condition;
+    std::unique_ptr<ParseNode> thenBranch;
+    std::unique_ptr<ParseNode> elseBranch;
+    bool hasElse = false;
+    // FOR.
+    int forSwitches = 0;
+    ustring forOptions; // /F options or /R root
+    char16_t forVariable = 0;
+    ustring forSet;
+    std::unique_ptr<ParseNode> body;
+    // Comparison.
+    int compareOp = 0;
+
+    std::unique_ptr<ParseNode> clone() const;
+};
+
+// The tree back to text, for echoing batch lines and for the sides of a pipe that run
+// through a second interpreter.
+// With `escape`, characters that the parser would take as operators are written with
+// "^" so that the text parses back to the same tree.
+ustring unparse(const ParseNode& node, bool escape = false);
+
+} // namespace console
