@@ -207,7 +207,11 @@ IoResult reloadText(CTextView& view, const QString& path)
         return r;
     if (view.length() < caret)
         return {};
-    long p = caret > 0 ? view.positionAfter(view.positionBefore(caret)) : 0;
+    // Never leave the caret inside a multi-byte character.
+    long p = caret;
+    for (int back = 0; back < 3 && p > 0; ++back, --p)
+        if ((view.SendScintilla(QsciScintillaBase::SCI_GETCHARAT, static_cast<unsigned long>(p)) & 0xC0) != 0x80)
+            break;
     view.ensureVisibleEnforcePolicy(view.lineFromPosition(p));
     view.setSel(p, p);
     view.lineScroll(0, view.visibleFromDocLine(firstLine) - view.firstVisibleLine());
