@@ -1,6 +1,7 @@
 // The language list, file-name matching, style definitions and font schemes.
 #include "TestApp.h"
 #include "language/FontSchemes.h"
+#include "language/LanguageSwitch.h"
 #include "language/LanguageTable.h"
 #include "language/StyleSpec.h"
 
@@ -195,6 +196,32 @@ TEST(FontSchemes, MissingFamiliesFallBackToTheSystemFixedFont) {
     EXPECT_EQ(font.family(), fixed);
     EXPECT_EQ(font.pointSize(), 10);
     EXPECT_TRUE(font.bold());
+}
+
+} // namespace
+
+namespace {
+
+TEST(LanguageSwitch, ReloadingSwitchesAskFirstAndUnsavedDocumentsStayText) {
+    using lang::SwitchAction;
+    lang::DocumentView text{false, 2, false, true};
+    EXPECT_EQ(lang::PlanLanguageSwitch(text, 2).action, SwitchAction::Nothing);
+    EXPECT_EQ(lang::PlanLanguageSwitch(text, 0).action, SwitchAction::Reapply);
+    EXPECT_EQ(lang::PlanLanguageSwitch(text, -1).action, SwitchAction::ToHex);
+    EXPECT_FALSE(lang::PlanLanguageSwitch(text, -1).askToSaveFirst);
+
+    lang::DocumentView modified{false, 2, true, true};
+    EXPECT_TRUE(lang::PlanLanguageSwitch(modified, -1).askToSaveFirst);
+    EXPECT_FALSE(lang::PlanLanguageSwitch(modified, 1).askToSaveFirst);   // no reload, edits stay
+
+    lang::DocumentView unnamed{false, 0, true, false};
+    EXPECT_EQ(lang::PlanLanguageSwitch(unnamed, -1).action, SwitchAction::Nothing);
+
+    lang::DocumentView hex{true, 0, true, true};
+    EXPECT_EQ(lang::PlanLanguageSwitch(hex, -1).action, SwitchAction::Nothing);
+    lang::SwitchPlan back = lang::PlanLanguageSwitch(hex, 0);
+    EXPECT_EQ(back.action, SwitchAction::ToText);   // even to the language it had before
+    EXPECT_TRUE(back.askToSaveFirst);
 }
 
 } // namespace
