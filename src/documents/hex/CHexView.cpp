@@ -68,11 +68,25 @@ bool CHexView::save()
         return false;
     QString error;
     const auto result = model_.save(&error);
+    return reportSave(result, model_.path(), error);
+}
+
+bool CHexView::saveAs(const QString& path)
+{
+    if (!model_.isLoaded())
+        return false;
+    QString error;
+    const auto result = model_.saveAs(path, &error);
+    return reportSave(result, path, error);
+}
+
+bool CHexView::reportSave(HexModel::SaveResult result, const QString& path, const QString& error)
+{
     sync();
     if (result == HexModel::SaveResult::Ok)
         return true;
     const QString text = hex::formatPrintf(texts::str(hex::ids::SaveFailure, "Save file failure.\n%s\n\n%s"),
-                                           {model_.path(), error});
+                                           {path, error});
     seams::message(this, text, seams::MB_OK | seams::MB_ICONERROR);
     return false;
 }

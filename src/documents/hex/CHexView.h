@@ -5,6 +5,7 @@
 //   load(path)            opens a file (false when it cannot be opened; the frame reports it)
 //   save()                writes the typed bytes in place (false after a refusal or failure,
 //                         which it has already reported in a message box)
+//   saveAs(path)          writes a copy with the typed bytes and goes on with it
 //   isModified()          the document's modified mark; modifiedChanged(bool) when it flips
 //   setReadOnly(bool)     the document's read-only state (typing beeps, text turns gray)
 //   setSchemeFont(font, background)  the screen font and background of the font scheme
@@ -37,6 +38,9 @@ public:
     // changed on disk, or a failed write, is reported with message 1036 and returns false;
     // the document then stays modified.
     bool save();
+    // Writes the file with its typed bytes to another path (reported like save()) and then
+    // shows that file. Large files take as long as copying them.
+    bool saveAs(const QString& path);
     bool isModified() const { return model_.isModified(); }
 
     void setReadOnly(bool readOnly);
@@ -83,6 +87,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    bool reportSave(hex::HexModel::SaveResult result, const QString& path, const QString& error);
     void sync();
     void syncScrollBar();
     void notifyChanges();

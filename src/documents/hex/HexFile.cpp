@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,11 +13,11 @@ namespace hex {
 
 namespace {
 
-int openRetry(const QByteArray& name, int flags)
+int openRetry(const QByteArray& name, int flags, mode_t mode = 0)
 {
     int fd;
     do {
-        fd = ::open(name.constData(), flags | O_CLOEXEC);
+        fd = ::open(name.constData(), flags | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -138,6 +140,86 @@ HexFile::WriteResult HexFile::write(const std::map<int64_t, uint8_t>& bytes, QSt
         return fail(err);
     }
     if (::close(fd) != 0)
+        return fail(errno);
+    return WriteResult::Ok;
+}
+
+HexFile::WriteResult HexFile::writeCopy(const QString& target, const std::map<int64_t, uint8_t>& bytes,
+                                       QString* error) const
+{
+    auto fail = [&](int err) {
+        if (error)
+            *error = systemErrorText(err);
+        return WriteResult::Failed;
+    };
+    if (!open_)
+        return fail(EBADF);
+    const QByteArray targetName = QFile::encodeName(target);
+    struct stat src {}, dst {};
+    int in = openRetry(QFile::encodeName(path_), O_RDONLY);
+    if (in < 0)
+        return fail(errno);
+    if (::fstat(in, &src) != 0) {
+        int err = errno;
+        ::close(in);
+        return fail(err);
+    }
+    if (::stat(targetName.constData(), &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
+        ::close(in);
+        return write(bytes, error);
+    }
+    if (src.st_size != size_) {
+        ::close(in);
+        return WriteResult::SizeChanged;
+    }
+    int out = openRetry(targetName, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (out < 0) {
+        int err = errno;
+        ::close(in);
+        return fail(err);
+    }
+    auto closeBoth = [&](int err) {
+        ::close(in);
+        ::close(out);
+        return fail(err);
+    };
+    constexpr size_t kBlock = 102400;
+    std::string block(kBlock, '\0');
+    auto edit = bytes.begin();
+    for (int64_t pos = 0; pos < size_;) {
+        const size_t want = size_t(std::min<int64_t>(int64_t(kBlock), size_ - pos));
+        size_t got = 0;
+        while (got < want) {
+            ssize_t r = ::pread(in, block.data() + got, want - got, static_cast<off_t>(pos + int64_t(got)));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                return closeBoth(errno);
+            if (r == 0)
+                return closeBoth(EIO);  // the source shrank while it was copied
+            got += size_t(r);
+        }
+        for (; edit != bytes.end() && edit->first < pos + int64_t(want); ++edit)
+            if (edit->first >= pos)
+                block[size_t(edit->first - pos)] = char(edit->second);
+        size_t done = 0;
+        while (done < want) {
+            ssize_t w = ::write(out, block.data() + done, want - done);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                return closeBoth(w < 0 ? errno : EIO);
+            done += size_t(w);
+        }
+        pos += int64_t(want);
+    }
+    ::close(in);
+    if (::fsync(out) != 0) {
+        int err = errno;
+        ::close(out);
+        return fail(err);
+    }
+    if (::close(out) != 0)
         return fail(errno);
     return WriteResult::Ok;
 }

@@ -30,6 +30,13 @@ public:
     // size taken at open, nothing is written and SizeChanged is returned.
     WriteResult write(const std::map<int64_t, uint8_t>& bytes, QString* error = nullptr) const;
 
+    // Writes the whole file, with the given bytes in place of its own, to another path (created
+    // or overwritten), in blocks of 102400 bytes, and flushes it. When `target` is this very
+    // file (another name for it included) the bytes are written in place instead, so the file
+    // is never truncated under its own copy. The source must still have its size at open.
+    WriteResult writeCopy(const QString& target, const std::map<int64_t, uint8_t>& bytes,
+                          QString* error = nullptr) const;
+
 private:
     QString path_;
     int64_t size_ = 0;

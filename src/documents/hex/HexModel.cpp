@@ -454,6 +454,34 @@ HexModel::SaveResult HexModel::save(QString* error)
     return SaveResult::Ok;
 }
 
+HexModel::SaveResult HexModel::saveAs(const QString& path, QString* error)
+{
+    if (!isLoaded()) {
+        if (error)
+            *error = systemErrorText(EBADF);
+        return SaveResult::Failed;
+    }
+    switch (file_.writeCopy(path, overlay_, error)) {
+    case HexFile::WriteResult::SizeChanged:
+        if (error)
+            *error = texts::str(ids::SizeChanged,
+                                "The file's size changed since it was opened; the bytes were not written.");
+        return SaveResult::SizeChanged;
+    case HexFile::WriteResult::Failed:
+        return SaveResult::Failed;
+    case HexFile::WriteResult::Ok:
+        break;
+    }
+    HexFile copy;
+    if (!copy.open(path, error) || copy.size() != size())
+        return SaveResult::Failed;
+    file_ = copy;
+    overlay_.clear();
+    savedDepth_ = int64_t(history_.size());
+    reread();
+    return SaveResult::Ok;
+}
+
 // ---- texts ------------------------------------------------------------------------------
 
 QString HexModel::statusText() const

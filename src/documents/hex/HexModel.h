@@ -128,6 +128,9 @@ public:
     // Writes the typed bytes into the file in place. The modified mark clears only when the
     // bytes were written and flushed.
     SaveResult save(QString* error = nullptr);
+    // Writes the file with the typed bytes to another path and goes on with that file (the
+    // history stays: its offsets hold in the copy). Saving to the file itself saves in place.
+    SaveResult saveAs(const QString& path, QString* error = nullptr);
 
     // ---- texts ------------------------------------------------------------------------
     // "Offset %XH %d  Sel %d": the anchor's offset and the signed selection length.

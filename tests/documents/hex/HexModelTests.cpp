@@ -462,6 +462,45 @@ TEST_F(HexModelTest, SaveRefusesAChangedSizeAndReportsFailedWrites)
     EXPECT_EQ(m.byteAt(0), 0xFF);
 }
 
+TEST_F(HexModelTest, SaveAsCopiesWithTheEditsAndNeverTruncatesItsOwnFile)
+{
+    // Bigger than one copy block, with edits on both sides of a block border.
+    const QByteArray data = counting(250000);
+    const QString path = writeFile(data);
+    HexModel m;
+    open(m, path);
+    type(m, "aa");
+    m.scrollToRow(102400 / 16);
+    m.setSelection(102399, 102399);
+    type(m, "bbcc");
+    const QString copy = dir.filePath("copy.bin");
+    ASSERT_EQ(m.saveAs(copy), HexModel::SaveResult::Ok);
+    EXPECT_EQ(m.path(), copy);
+    EXPECT_FALSE(m.isModified());
+    QByteArray expected = data;
+    expected[0] = char(0xAA);
+    expected[102399] = char(0xBB);
+    expected[102400] = char(0xCC);
+    EXPECT_EQ(readAll(copy), expected);
+    EXPECT_EQ(readAll(path), data);  // the original is untouched
+
+    // Another name for the same file: written in place, not truncated first.
+    type(m, "dd");
+    const QString link = dir.filePath("link.bin");
+    ASSERT_TRUE(QFile::link(copy, link));
+    ASSERT_EQ(m.saveAs(link), HexModel::SaveResult::Ok);
+    expected[102401] = char(0xDD);
+    EXPECT_EQ(readAll(copy), expected);
+
+    // An unwritable target fails and keeps the edits.
+    type(m, "ee");
+    QString error;
+    EXPECT_EQ(m.saveAs(dir.filePath("no/such/folder.bin"), &error), HexModel::SaveResult::Failed);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(m.isModified());
+    EXPECT_EQ(m.path(), link);
+}
+
 TEST_F(HexModelTest, FileTruncatedBehindTheViewReadsAsZeros)
 {
     const QString path = writeFile(QByteArray(16 * 50, 'x'));
