@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace cmd {
 namespace {
@@ -254,8 +255,12 @@ bool KeyDispatcher::targetActive() const
         return false;
     if (QApplication::activePopupWidget())
         return false;
-    QWidget* active = QApplication::activeWindow();
-    return active && active == m_target->window();
+    // The window that receives the keys: the focus window, which the active widget
+    // window follows only after the activation event has been processed.
+    QWidget* frame = m_target->window();
+    if (QWindow* focus = QGuiApplication::focusWindow())
+        return frame->windowHandle() == focus;
+    return QApplication::activeWindow() == frame;
 }
 
 bool KeyDispatcher::eventFilter(QObject* watched, QEvent* event)
