@@ -10,6 +10,7 @@ inline QApplication& testApp()
     static int argc = 1;
     static char name[] = "velmo_commands_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: tearing Qt down from an exit handler crashes in its post routines.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
