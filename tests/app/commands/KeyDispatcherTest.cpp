@@ -145,3 +145,27 @@ TEST_F(KeyDispatcherTest, AReplacedTableTakesEffectAndCanBeEmpty)
     QTest::keyClick(editor, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(fired.size(), 1u);
 }
+
+TEST_F(KeyDispatcherTest, AcceleratorsWinOverWidgetShortcutsButNotOverAnOpenPopup)
+{
+    // A shortcut some widget installed for the same key does not take it away.
+    auto* stray = new QAction(window.get());
+    stray->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    window->addAction(stray);
+    int strayFired = 0;
+    QObject::connect(stray, &QAction::triggered, [&] { ++strayFired; });
+    QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_EQ(fired[0].id, 100);
+    EXPECT_EQ(strayFired, 0);
+
+    // While a popup menu is open the keys belong to it.
+    fired.clear();
+    QMenu* menu = ui->popup("menu_edit");
+    menu->popup(QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
+    QTest::keyClick(menu, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(menu, Qt::Key_F1);
+    EXPECT_TRUE(fired.empty());
+    menu->close();
+}

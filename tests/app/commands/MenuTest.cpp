@@ -8,6 +8,8 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QEventLoop>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -253,6 +255,21 @@ TEST_F(MenuTest, OpeningAMenuAppliesTheStatesAndRebuildsTheDocumentList)
     s.hasSelection = false;
     ui->refreshToolbar();
     EXPECT_FALSE(ui->toolAction(202)->isEnabled());
+
+    // Idle refresh: the toolbar follows as soon as the event loop has nothing to do.
+    auto runLoop = [] {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    ui->setIdleRefresh(true);
+    s.hasSelection = true;
+    runLoop();
+    EXPECT_TRUE(ui->toolAction(202)->isEnabled());
+    ui->setIdleRefresh(false);
+    s.hasSelection = false;
+    runLoop();
+    EXPECT_TRUE(ui->toolAction(202)->isEnabled());
 }
 
 TEST_F(MenuTest, ContextMenusCarryTheirCommandsAndStates)
