@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -105,11 +106,17 @@ void CHexView::setSchemeFont(const QFont& font, const QColor& background)
     setFont(f);
     const QFontMetrics fm(f);
     const int w = QFontInfo(f).fixedPitch() ? fm.horizontalAdvance(QLatin1Char('0')) : fm.averageCharWidth();
-    // Whole rows can be drawn as one string when every character the view shows is one
-    // cell wide; otherwise each cell is drawn on its own.
-    monospaced_ = true;
-    for (int c = 32; c <= 126 && monospaced_; ++c)
-        monospaced_ = fm.horizontalAdvance(QChar(c)) == w;
+    // Glyphs can be placed directly when every character the view shows is one cell wide and
+    // the font itself has it.
+    rawFont_ = QRawFont::fromFont(f);
+    fastGlyphs_ = rawFont_.isValid();
+    glyphs_.fill(0);
+    for (int c = 32; c <= 126 && fastGlyphs_; ++c) {
+        const QList<quint32> index = rawFont_.glyphIndexesForString(QString(QChar(c)));
+        fastGlyphs_ = fm.horizontalAdvance(QChar(c)) == w && index.size() == 1 && (index[0] != 0 || c == 32);
+        if (fastGlyphs_)
+            glyphs_[size_t(c)] = index[0];
+    }
     model_.setMetrics(w, fm.lineSpacing());
     model_.setClientSize(viewport()->width(), viewport()->height());
     background_ = background.isValid() ? background : palette().color(QPalette::Base);
@@ -147,7 +154,7 @@ bool CHexView::isCommandEnabled(int id) const
 {
     switch (id) {
     case CmdUndo: return canUndo();
-    case CmdCopy: return false;
+    case CmdCopy: return model_.hasSelection();  // enabled like any copy; it copies nothing
     case CmdSwitchColumn: return model_.isLoaded();
     default: return false;
     }
@@ -233,6 +240,50 @@ void CHexView::onBarValue(int value)
 
 // ---- painting ---------------------------------------------------------------------------
 
+// Characters placed one per cell, gathered for the whole screen and drawn in one colour.
+class HexTextRun {
+public:
+    explicit HexTextRun(const CHexView& view)
+        : view_(view)
+        , w_(view.model().charWidth())
+    {
+    }
+    void add(int x, int baseline, QStringView text)
+    {
+        for (int i = 0; i < text.size(); ++i, x += w_) {
+            const char16_t c = text[i].unicode();
+            if (c == u' ')
+                continue;
+            if (view_.fastGlyphs_ && c < 128) {
+                glyphs_.append(view_.glyphs_[c]);
+                positions_.append(QPointF(x, baseline));
+            } else {
+                cells_.append({QPoint(x, baseline), QString(QChar(c))});
+            }
+        }
+    }
+    void draw(QPainter& p, const QColor& colour) const
+    {
+        p.setPen(colour);
+        if (!glyphs_.isEmpty()) {
+            QGlyphRun run;
+            run.setRawFont(view_.rawFont_);
+            run.setGlyphIndexes(glyphs_);
+            run.setPositions(positions_);
+            p.drawGlyphRun(QPointF(0, 0), run);
+        }
+        for (const auto& cell : cells_)
+            p.drawText(cell.first, cell.second);
+    }
+
+private:
+    const CHexView& view_;
+    int w_;
+    QList<quint32> glyphs_;
+    QList<QPointF> positions_;
+    QList<std::pair<QPoint, QString>> cells_;
+};
+
 void CHexView::paintEvent(QPaintEvent*)
 {
     model_.notePaint();
@@ -252,29 +303,27 @@ void CHexView::paintEvent(QPaintEvent*)
     const int width = viewport()->width(), height = viewport()->height();
     const int offW = model_.offsetColumnWidth();
     const int hexLeft = offW;
-    const int textLeft = model_.textArea().left();
     const int ascent = p.fontMetrics().ascent();
 
-    p.fillRect(0, 0, width, height, background_);
+    p.fillRect(offW, h, width - offW, height - h, background_);
     p.fillRect(0, 0, offW, height, face);
-    p.fillRect(0, 0, width, h, face);
+    p.fillRect(offW, 0, width - offW, h, face);
 
     // Header.
     p.setPen(windowText);
     p.drawText(QRect(0, 0, offW, h), Qt::AlignCenter, texts::str(hex::ids::HeaderOffset, "Offset"));
-    const QString labels = HexModel::headerLabels();
-    if (monospaced_) {
-        p.drawText(QPoint(hexLeft, ascent), labels);
-    } else {
-        for (int k = 0; k < HexModel::kBytesPerRow; ++k)
-            p.drawText(QPoint(model_.hexCellX(k), ascent), labels.mid(3 * k + k / 8 + 1, 2));
-    }
+    HexTextRun header(*this);
+    header.add(hexLeft, ascent, HexModel::headerLabels());
+    header.draw(p, windowText);
     p.setPen(face);
     p.drawLine(hexLeft + 50 * w, 0, hexLeft + 50 * w, height);
 
     if (!model_.isLoaded())
         return;
 
+    // Rows: selected bytes get their background now and their text in runs of their own.
+    const bool hexActive = model_.activeColumn() == Column::Hex;
+    HexTextRun plain(*this), hexSelected(*this), textSelected(*this);
     const int rows = model_.shownRows();
     const int64_t selStart = model_.selectionStart(), selEnd = model_.selectionEnd();
     for (int r = 0; r < rows; ++r) {
@@ -282,44 +331,28 @@ void CHexView::paintEvent(QPaintEvent*)
         const int base = y + ascent;
         const int n = model_.rowLength(r);
         const int64_t rowStart = model_.topOffset() + int64_t(r) * HexModel::kBytesPerRow;
+        const QString offset = model_.offsetText(r);
         const QString hexRow = model_.hexText(r);
         const QString chars = model_.charText(r);
 
-        p.setPen(text);
-        p.drawText(QRect(0, y, offW, h), Qt::AlignCenter, model_.offsetText(r));
-        auto digitsOf = [&](int k) { return hexRow.mid(3 * k + k / 8 + 1, 2); };
-        if (monospaced_) {
-            p.drawText(QPoint(hexLeft, base), hexRow);
-            p.drawText(QPoint(textLeft, base), chars);
-        } else {
-            for (int k = 0; k < n; ++k) {
-                p.drawText(QPoint(model_.hexCellX(k), base), digitsOf(k));
-                p.drawText(QPoint(model_.textCellX(k), base), QString(chars.at(k)));
-            }
-        }
-
-        // The selected bytes of this row, drawn again over their own background.
         const int k0 = int(std::clamp<int64_t>(selStart - rowStart, 0, n));
         const int k1 = int(std::clamp<int64_t>(selEnd - rowStart, 0, n));
         if (k0 < k1) {
-            const bool hexActive = model_.activeColumn() == Column::Hex;
-            const QColor hexBack = hexActive ? highlight : face, hexFore = hexActive ? highlightText : windowText;
-            const QColor textBack = hexActive ? face : highlight, textFore = hexActive ? windowText : highlightText;
             const int hx0 = model_.hexCellX(k0), hx1 = model_.hexCellX(k1 - 1) + 2 * w;
-            p.fillRect(hx0, y, hx1 - hx0, h, hexBack);
-            p.fillRect(model_.textCellX(k0), y, (k1 - k0) * w, h, textBack);
-            p.setPen(hexFore);
-            for (int k = k0; k < k1; ++k)
-                p.drawText(QPoint(model_.hexCellX(k), base), digitsOf(k));
-            p.setPen(textFore);
-            if (monospaced_) {
-                p.drawText(QPoint(model_.textCellX(k0), base), chars.mid(k0, k1 - k0));
-            } else {
-                for (int k = k0; k < k1; ++k)
-                    p.drawText(QPoint(model_.textCellX(k), base), QString(chars.at(k)));
-            }
+            p.fillRect(hx0, y, hx1 - hx0, h, hexActive ? highlight : face);
+            p.fillRect(model_.textCellX(k0), y, (k1 - k0) * w, h, hexActive ? face : highlight);
+        }
+
+        plain.add((offW - int(offset.size()) * w) / 2, base, offset);
+        for (int k = 0; k < n; ++k) {
+            const bool selected = k >= k0 && k < k1;
+            (selected ? hexSelected : plain).add(model_.hexCellX(k), base, QStringView(hexRow).mid(3 * k + k / 8 + 1, 2));
+            (selected ? textSelected : plain).add(model_.textCellX(k), base, QStringView(chars).mid(k, 1));
         }
     }
+    plain.draw(p, text);
+    hexSelected.draw(p, hexActive ? highlightText : windowText);
+    textSelected.draw(p, hexActive ? windowText : highlightText);
 
     // The caret: a block one cell wide, only with the focus and without a selection.
     const int64_t c = model_.caret();
@@ -327,8 +360,7 @@ void CHexView::paintEvent(QPaintEvent*)
         const int64_t row = (c - model_.topOffset()) / HexModel::kBytesPerRow;
         if (row < model_.rowsOnScreen()) {
             const int k = int(c % HexModel::kBytesPerRow);
-            const int x = model_.activeColumn() == Column::Hex ? model_.hexCellX(k) + model_.nibble() * w
-                                                               : model_.textCellX(k);
+            const int x = hexActive ? model_.hexCellX(k) + model_.nibble() * w : model_.textCellX(k);
             p.setCompositionMode(QPainter::CompositionMode_Difference);
             p.fillRect(x, h + int(row) * h, w, h - 2, Qt::white);
         }
@@ -374,7 +406,8 @@ void CHexView::keyPressEvent(QKeyEvent* event)
         return;
     }
     const QString typed = event->text();
-    if (typed.isEmpty() || !model_.isLoaded()) {
+    // Alt and Meta combinations are menu and window keys, never typed characters.
+    if (typed.isEmpty() || !model_.isLoaded() || (event->modifiers() & (Qt::AltModifier | Qt::MetaModifier))) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }

@@ -18,6 +18,8 @@
 #include <QColor>
 #include <QFont>
 #include <QPoint>
+#include <QRawFont>
+#include <array>
 #include <QTimer>
 
 class CHexView : public QAbstractScrollArea {
@@ -99,7 +101,12 @@ private:
 
     hex::HexModel model_;
     QColor background_;
-    bool monospaced_ = true;
+    // With a fixed-pitch font the view draws glyphs straight from this table (one run per
+    // colour for the whole screen) instead of laying out text; otherwise cell by cell.
+    bool fastGlyphs_ = false;
+    QRawFont rawFont_;
+    std::array<quint32, 128> glyphs_ {};
+    friend class HexTextRun;
     bool pressed_ = false;
     QPoint pressPos_;
     QPoint dragPos_;

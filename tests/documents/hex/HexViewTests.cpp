@@ -181,6 +181,15 @@ TEST_F(HexViewTest, PaintsTheSelectionInTheActiveColumn)
     EXPECT_EQ(image.pixelColor(m.hexCellX(3) + 1, m.lineHeight() + 1), highlight);
     EXPECT_NE(image.pixelColor(m.hexCellX(5) + 1, m.lineHeight() + 1), highlight);
     EXPECT_NE(image.pixelColor(m.textCellX(3) + 1, m.lineHeight() + 1), highlight);
+
+    // Without a selection the caret is a block over the caret's digit, inverting the cell.
+    press(&view, Qt::Key_Left);
+    ASSERT_TRUE(view.hasFocus());
+    const QImage withCaret = view.viewport()->grab().toImage();
+    const QColor back = view.palette().color(QPalette::Base);
+    const QColor inverted(255 - back.red(), 255 - back.green(), 255 - back.blue());
+    EXPECT_EQ(withCaret.pixelColor(m.hexCellX(3) + m.charWidth() + 1, m.lineHeight() + 1), inverted);  // byte 3, low digit
+    EXPECT_EQ(withCaret.pixelColor(m.hexCellX(3) + 1, m.lineHeight() + 1), back);
 }
 
 } // namespace
