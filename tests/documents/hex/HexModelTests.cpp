@@ -107,6 +107,9 @@ TEST_F(HexModelTest, LayoutAreasAndHitTest)
     EXPECT_FALSE(m.hitTest(3 * W, 2 * H));
     EXPECT_FALSE(m.hitTest(20 * W, 4 * H + 1));
     EXPECT_FALSE(m.hitTest(60 * W + 1, 2 * H));
+    // A click past the last byte of a short last row lands on the last byte.
+    m.mousePress(10 * W + 40 * W, H + 2 * H + 2);
+    EXPECT_EQ(m.caret(), 39);
 
     // A window too small for any row still shows one.
     m.setClientSize(90 * W, H / 2);
@@ -368,14 +371,6 @@ TEST_F(HexModelTest, MouseClickDragDoubleClickAndWheel)
     m.wheel(-120 * 100);
     EXPECT_EQ(m.topRow(), m.maxTopRow());
     EXPECT_EQ(m.maxTopRow(), 16);  // 20 rows, 4 on screen: the last row at the bottom
-}
-
-TEST_F(HexModelTest, ClickPastTheLastByteLandsOnIt)
-{
-    HexModel m;
-    open(m, writeFile(counting(20)), 4);
-    m.mousePress(10 * W + 40 * W, H + H + 2);  // row 1, column 13: beyond byte 19
-    EXPECT_EQ(m.caret(), 19);
 }
 
 TEST_F(HexModelTest, EditsSurviveScrollingAndResizing)
