@@ -193,6 +193,8 @@ TEST_F(HexModelTest, RowKeysAndSelectionRules)
     EXPECT_EQ(m.anchor(), 1);
     EXPECT_EQ(m.caret(), 40);
     EXPECT_EQ(m.statusText(), "Offset 1H 1  Sel 39");
+    m.key(Key::PageDown, true, false);  // a selection never reaches past the end
+    EXPECT_EQ(m.caret(), 40);
     EXPECT_EQ(m.topRow(), m.maxTopRow());
     // Ctrl+Up and Ctrl+Down scroll without moving the caret; never past the ends.
     m.key(Key::Up, false, true);
