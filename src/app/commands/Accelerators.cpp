@@ -258,9 +258,21 @@ bool KeyDispatcher::targetActive() const
     // The window that receives the keys: the focus window, which the active widget
     // window follows only after the activation event has been processed.
     QWidget* frame = m_target->window();
-    if (QWindow* focus = QGuiApplication::focusWindow())
-        return frame->windowHandle() == focus;
-    return QApplication::activeWindow() == frame;
+    QWidget* active = QApplication::activeWindow();
+    if (QWindow* focus = QGuiApplication::focusWindow()) {
+        if (frame->windowHandle() == focus)
+            return true;
+        if (!active || active->windowHandle() != focus)
+            return false;
+    } else if (active == frame) {
+        return true;
+    }
+    if (!m_ownedWindows || !active || QApplication::activeModalWidget())
+        return false;
+    for (QWidget* w = active->parentWidget(); w; w = w->parentWidget())
+        if (w->window() == frame)
+            return true;
+    return false;
 }
 
 bool KeyDispatcher::eventFilter(QObject* watched, QEvent* event)

@@ -66,6 +66,10 @@ public:
     void setTable(std::vector<AccelEntry> table);
     const std::vector<AccelEntry>& table() const { return m_table; }
 
+    // Also serve the frame's own modeless windows (floating panels, modeless find
+    // dialogs) while no modal dialog runs. Off by default: only the frame itself.
+    void setIncludeOwnedWindows(bool on) { m_ownedWindows = on; }
+
     // Disabled, the dispatcher lets every key through (e.g. while a key is being recorded).
     void setEnabled(bool on) { m_enabled = on; }
     bool isEnabled() const { return m_enabled; }
@@ -83,6 +87,7 @@ private:
     std::vector<AccelEntry> m_table;
     bool m_enabled = true;
     bool m_installed = false;
+    bool m_ownedWindows = false;
 };
 
 } // namespace cmd

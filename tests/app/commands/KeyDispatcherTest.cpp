@@ -169,3 +169,31 @@ TEST_F(KeyDispatcherTest, AcceleratorsWinOverWidgetShortcutsButNotOverAnOpenPopu
     EXPECT_TRUE(fired.empty());
     menu->close();
 }
+
+TEST_F(KeyDispatcherTest, OwnedModelessWindowsShareTheAcceleratorsWhenAskedModalOnesNever)
+{
+    dispatcher->setIncludeOwnedWindows(true);
+    QDialog modeless(window.get());
+    auto* edit = new QLineEdit(&modeless);
+    modeless.show();
+    modeless.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &modeless; }));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F3);
+    QTest::keyClicks(edit, "q");
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_EQ(fired[0].id, 402);
+    EXPECT_EQ(edit->text(), QStringLiteral("q"));
+    modeless.hide();
+
+    fired.clear();
+    QDialog modal(window.get());
+    modal.setModal(true);
+    auto* field = new QLineEdit(&modal);
+    modal.show();
+    modal.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &modal; }));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_F3);
+    EXPECT_TRUE(fired.empty());
+}
