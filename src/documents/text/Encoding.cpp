@@ -2,6 +2,9 @@
 
 #include "platform/CodePage.h"
 
+#include <array>
+#include <cstring>
+
 namespace textdoc {
 namespace {
 
@@ -104,6 +107,47 @@ size_t incompleteUtf8Tail(const char* data, size_t n)
     return 0;
 }
 
+// --- ANSI to UTF-8 --------------------------------------------------------------------
+
+void appendAnsiAsUtf8(const char* data, size_t n, std::string& out)
+{
+    // UTF-8 of each byte value of the current code page, rebuilt when it changes.
+    struct Table {
+        int codePage = 0;
+        std::array<std::array<char, 4>, 256> seq{};   // [0] is the length
+    };
+    static Table table;
+    if (table.codePage != ansi::codePage()) {
+        table.codePage = ansi::codePage();
+        for (int b = 0; b < 256; ++b) {
+            char buf[4];
+            char* e = putUtf8(buf, ansi::decodeByte(static_cast<unsigned char>(b)));
+            table.seq[size_t(b)][0] = char(e - buf);
+            std::memcpy(&table.seq[size_t(b)][1], buf, size_t(e - buf));
+        }
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    size_t start = out.size();
+    out.resize(start + n * 3);
+    char* w = out.data() + start;
+    size_t i = 0;
+    while (i < n) {
+        size_t run = i;
+        while (run < n && p[run] < 0x80)
+            ++run;
+        std::memcpy(w, p + i, run - i);
+        w += run - i;
+        i = run;
+        if (i < n) {
+            const auto& s = table.seq[p[i]];
+            std::memcpy(w, &s[1], 3);
+            w += s[0];
+            ++i;
+        }
+    }
+    out.resize(size_t(w - out.data()));
+}
+
 // --- UTF-16 to UTF-8 ---------------------------------------------------------------
 
 void Utf16Decoder::emitUnit(char32_t c, std::string& out)
@@ -194,8 +238,14 @@ void Utf16Encoder::run(const char* data, size_t n, bool last, std::string& out)
     while (i < n) {
         unsigned char b = p[i];
         if (b < 0x80) {
-            unit(b);
-            ++i;
+            // Runs of ASCII go straight through.
+            const size_t hi = big_ ? 0 : 1;
+            do {
+                w[hi] = 0;
+                w[1 - hi] = char(b);
+                w += 2;
+                ++i;
+            } while (i < n && (b = p[i]) < 0x80);
             continue;
         }
         size_t len = sequenceLength(b);
@@ -279,7 +329,23 @@ void AnsiEncoder::encode(const char* data, size_t n, std::string& out)
         n = joined.size();
     }
     size_t tail = incompleteUtf8Tail(data, n);
-    ansi::appendAnsi(std::string_view(data, n - tail), out);
+    const size_t end = n - tail;
+    size_t i = 0;
+    while (i < end) {
+        // ASCII runs are copied; each other sequence goes through the code page.
+        size_t run = i;
+        while (run < end && static_cast<unsigned char>(data[run]) < 0x80)
+            ++run;
+        out.append(data + i, run - i);
+        i = run;
+        if (i == end)
+            break;
+        size_t len = 1;
+        while (i + len < end && len < 4 && isCont(static_cast<unsigned char>(data[i + len])))
+            ++len;
+        ansi::appendAnsi(std::string_view(data + i, len), out);
+        i += len;
+    }
     carry_.assign(data + n - tail, tail);
 }
 

@@ -40,6 +40,9 @@ int detectEolMode(const char* data, size_t n);
 // not complete (0-3). Such bytes are held back until the next block arrives.
 size_t incompleteUtf8Tail(const char* data, size_t n);
 
+// Bytes of the process code page to UTF-8, appended to `out`.
+void appendAnsiAsUtf8(const char* data, size_t n, std::string& out);
+
 // UTF-16 bytes to UTF-8, one block at a time. The decoder never looks beyond the
 // block it is given: an odd byte or a high surrogate at a block's end waits for the
 // next block. Valid pairs become 4-byte sequences; every other code unit (lone

@@ -12,15 +12,23 @@ namespace {
 // How the bytes of a file become the view's UTF-8.
 enum class Source { Ansi, Utf8, Utf16BE, Utf16LE };
 
-// Restores the view's read-only state when a load ends.
-struct WritableWhileLoading {
+// While a file loads the view is writable and sends no modification notices (a
+// notice per block costs time in proportion to the text already loaded); both are
+// restored when the load ends.
+struct LoadingState {
     CTextView& view;
     bool wasReadOnly;
-    explicit WritableWhileLoading(CTextView& v) : view(v), wasReadOnly(v.isReadOnly())
+    int eventMask;
+    explicit LoadingState(CTextView& v) : view(v), wasReadOnly(v.isReadOnly()), eventMask(v.modEventMask())
     {
         view.setReadOnly(false);
+        view.setModEventMask(0);
     }
-    ~WritableWhileLoading() { view.setReadOnly(wasReadOnly); }
+    ~LoadingState()
+    {
+        view.setModEventMask(eventMask);
+        view.setReadOnly(wasReadOnly);
+    }
 };
 
 } // namespace
@@ -34,7 +42,7 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
     if (IoResult r = reader.next(block); !r)
         return r;
 
-    WritableWhileLoading writable(view);
+    LoadingState loading(view);
     const bool reload = kind == LoadKind::Reload;
     const int encoding = isValidEncoding(openMode) ? openMode : detectEncoding(block.data(), block.size());
 
@@ -59,8 +67,6 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
     }
 
     const int64_t size = reader.size();
-    if (size > 0)
-        view.allocate(long(source == Source::Ansi ? size + size / 16 : size));
 
     Utf16Decoder decoder(source == Source::Utf16BE);
     std::string text;       // the block as UTF-8
@@ -75,7 +81,7 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
         text.clear();
         switch (source) {
         case Source::Ansi:
-            ansi::appendUtf8(std::string_view(data, n), text);
+            appendAnsiAsUtf8(data, n, text);
             break;
         case Source::Utf8: {
             text.append(carry);
@@ -91,6 +97,12 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
             break;
         }
         if (first) {
+            // Reserve the component's memory once, scaled by how the first block grew
+            // or shrank in decoding, with room to spare so the last block fits.
+            if (size > 0 && block.size() > 0) {
+                double ratio = double(text.size() + carry.size()) / double(block.size());
+                view.allocate(long(double(size) * ratio) + long(2 * kBlockSize));
+            }
             // UTF-16 line ends are found in the decoded text; the others in the bytes.
             eol = (source == Source::Utf16BE || source == Source::Utf16LE)
                       ? detectEolMode(text.data(), text.size())

@@ -44,6 +44,8 @@ void CTextView::addText(const char* text, long length)
 }
 
 void CTextView::allocate(long bytes) { call(SCI_ALLOCATE, static_cast<unsigned long>(bytes)); }
+int CTextView::modEventMask() const { return int(call(SCI_GETMODEVENTMASK)); }
+void CTextView::setModEventMask(int mask) { call(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask)); }
 void CTextView::beginUndoAction() { call(SCI_BEGINUNDOACTION); }
 void CTextView::endUndoAction() { call(SCI_ENDUNDOACTION); }
 void CTextView::setUndoCollection(bool collect) { call(SCI_SETUNDOCOLLECTION, collect ? 1 : 0); }

@@ -44,6 +44,8 @@ public:
     void addText(const char* text, long length);
     void addText(const std::string& text) { addText(text.data(), long(text.size())); }
     void allocate(long bytes);
+    int modEventMask() const;
+    void setModEventMask(int mask);
     void beginUndoAction();
     void endUndoAction();
     void setUndoCollection(bool collect);
