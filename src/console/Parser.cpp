@@ -77,7 +77,13 @@ bool Parser::fetchLine(bool continuation)
         throw CmdError{msg::InputLineTooLong, {}};
     if (echoInputLine && source_->isStandardInput())
         echoInputLine(line);
-    ustring expanded = expandPercent(line, host_);
+    ustring expanded;
+    try {
+        expanded = expandPercent(line, host_);
+    } catch (const CmdError& e) {
+        expansionError_ = e.id != msg::InputLineTooLong;
+        throw;
+    }
     lineStart_ = buf_.size();
     buf_ += expanded;
     return true;
@@ -330,6 +336,7 @@ Parser::Result Parser::parse(LineSource& source, bool labels)
     sourceEof_ = false;
     depth_ = 0;
     labels_ = labels;
+    expansionError_ = false;
     try {
         Token t = lex(StmtStart | CmdStart);
         if (t.type == Token::End) {
@@ -350,6 +357,7 @@ Parser::Result Parser::parse(LineSource& source, bool labels)
     } catch (const CmdError& e) {
         r.status = Result::Error;
         r.error = e;
+        r.lineOnly = expansionError_;
         r.node.reset();
         // The rest of the offending line is not run.
         skipStatement();

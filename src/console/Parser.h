@@ -24,6 +24,7 @@ public:
         std::unique_ptr<ParseNode> node;
         CmdError error;   // with Error
         ustring lines;    // the substituted text read for this statement
+        bool lineOnly = false; // a substitution error: only this line is abandoned
     };
 
     // Reads and parses one statement. `labels` false keeps a leading ":label" as a
@@ -76,6 +77,7 @@ private:
     bool sourceEof_ = false;
     int depth_ = 0;
     bool labels_ = true;
+    bool expansionError_ = false;
 };
 
 } // namespace console

@@ -1,0 +1,525 @@
+// Built-in commands that run inside the interpreter: ECHO, SET, EXIT and the small ones.
+#include "console/CommandTable.h"
+#include "console/Interpreter.h"
+#include "console/SetArithmetic.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <sys/utsname.h>
+
+namespace console {
+
+namespace {
+
+std::vector<ustring> words(uview args)
+{
+    std::vector<ustring> w;
+    size_t i = 0;
+    while (i < args.size()) {
+        while (i < args.size() && isSeparator(args[i]))
+            ++i;
+        if (i >= args.size())
+            break;
+        ustring word;
+        bool quoted = false;
+        while (i < args.size() && (quoted || !isSeparator(args[i]))) {
+            if (args[i] == '"')
+                quoted = !quoted;
+            word += args[i++];
+        }
+        w.push_back(word);
+    }
+    return w;
+}
+
+ustring withoutFirstSeparator(uview a)
+{
+    return a.empty() ? ustring() : ustring(a.substr(1));
+}
+
+} // namespace
+
+void Interpreter::setCommandResult(int result)
+{
+    if (outermostCmd_ || result != 0)
+        errorLevel_ = result;
+}
+
+int Interpreter::cmdEcho(ParseNode* n)
+{
+    const ustring& a = n->text2;
+    ustring t = trimBlanks(a);
+    if (t.empty()) {
+        out(msg::text(echo_ ? msg::EchoIsOn : msg::EchoIsOff) + u"\r\n");
+        return 0;
+    }
+    if (equalsNoCase(t, u"ON")) {
+        echo_ = true;
+        return 0;
+    }
+    if (equalsNoCase(t, u"OFF")) {
+        echo_ = false;
+        return 0;
+    }
+    out(withoutFirstSeparator(a) + u"\r\n");
+    return 0;
+}
+
+int Interpreter::cmdSet(ParseNode* n)
+{
+    ustring a = n->text2;
+    if (!extensions_) {
+        ustring t = trimBlanks(a);
+        size_t eq = t.find('=');
+        if (t.empty()) {
+            for (const auto& [name, value] : env_.entries())
+                if (name[0] != '=')
+                    out(name + u"=" + value + u"\r\n");
+            return 0;
+        }
+        if (eq == ustring::npos || eq == 0) {
+            message(msg::SyntaxIncorrect);
+            setCommandResult(1);
+            return 1;
+        }
+        env_.set(trimBlanks(uview(t).substr(0, eq)), uview(t).substr(eq + 1));
+        setCommandResult(0);
+        return 0;
+    }
+    size_t i = 0;
+    while (i < a.size() && (isBlank(a[i]) || a[i] < 32))
+        ++i;
+    a.erase(0, i);
+    if (a.size() >= 2 && a[0] == '/' && upperChar(a[1]) == 'A')
+        return cmdSetArithmetic(uview(a).substr(2));
+    if (a.size() >= 2 && a[0] == '/' && upperChar(a[1]) == 'P')
+        return cmdSetPrompt(uview(a).substr(2));
+    if (!a.empty() && a[0] == '"') {
+        size_t k = 1;
+        while (k < a.size() && isBlank(a[k]))
+            ++k;
+        a.erase(0, k);
+        size_t last = a.rfind('"');
+        if (last != ustring::npos)
+            a.resize(last);
+    }
+    if (a.empty()) {
+        for (const auto& [name, value] : env_.entries())
+            if (name[0] != '=')
+                out(name + u"=" + value + u"\r\n");
+        setCommandResult(0);
+        return 0;
+    }
+    size_t eq = a.find('=');
+    if (eq == ustring::npos) {
+        ustring prefix = a;
+        while (!prefix.empty() && isBlank(prefix.back()))
+            prefix.pop_back();
+        bool any = false;
+        for (const auto& [name, value] : env_.entries()) {
+            if (name[0] != '=' && startsWithNoCase(name, prefix)) {
+                out(name + u"=" + value + u"\r\n");
+                any = true;
+            }
+        }
+        if (!any) {
+            message(msg::EnvNotDefined, {prefix});
+            setCommandResult(1);
+            return 1;
+        }
+        setCommandResult(0);
+        return 0;
+    }
+    if (eq == 0 || (eq + 1 < a.size() && a[eq + 1] == '=')) {
+        message(msg::SyntaxIncorrect);
+        setCommandResult(1);
+        return 1;
+    }
+    ustring name = a.substr(0, eq);
+    env_.set(name, uview(a).substr(eq + 1));
+    setCommandResult(0);
+    return 0;
+}
+
+int Interpreter::cmdSetArithmetic(uview expr)
+{
+    ArithmeticResult r = evaluateArithmetic(expr, env_);
+    if (r.error) {
+        message(r.error, {r.errorInsert});
+        setCommandResult(r.error);
+        return r.error;
+    }
+    if (!currentBatch())
+        out(number(r.value));
+    setCommandResult(0);
+    return 0;
+}
+
+int Interpreter::cmdSetPrompt(uview text)
+{
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    ustring rest(text.substr(i));
+    if (!rest.empty() && rest[0] == '"') {
+        size_t last = rest.rfind('"');
+        rest = last > 0 ? rest.substr(1, last - 1) : rest.substr(1);
+    }
+    size_t eq = rest.find('=');
+    if (eq == ustring::npos || eq == 0) {
+        message(msg::SyntaxIncorrect);
+        setCommandResult(1);
+        return 1;
+    }
+    ustring name = rest.substr(0, eq);
+    out(rest.substr(eq + 1));
+    std::optional<ustring> line = readInputLine();
+    if (!line || line->empty()) {
+        setCommandResult(1);
+        return 1;
+    }
+    env_.set(name, *line);
+    setCommandResult(0);
+    return 0;
+}
+
+int Interpreter::cmdExit(ParseNode* n)
+{
+    bool batchOnly = false;
+    std::optional<int32_t> code;
+    for (const auto& w : words(n->text2)) {
+        if (equalsNoCase(w, u"/B"))
+            batchOnly = true;
+        else if (!code)
+            code = strtol32(w);
+    }
+    if (batchOnly && currentBatch()) {
+        currentBatch()->done = true;
+        gotoFlag_ = true;
+        if (code)
+            errorLevel_ = *code;
+        return errorLevel_;
+    }
+    if (console_)
+        console_->setTitle(savedTitle_);
+    throw ExitRequest{code.value_or(errorLevel_)};
+}
+
+int Interpreter::cmdCd(ParseNode* n)
+{
+    ustring a = trimBlanks(n->text2);
+    if (a.empty()) {
+        out(cwd_ + u"\r\n");
+        errorLevel_ = 0;
+        return 0;
+    }
+    if (a.size() >= 2 && a[0] == '/' && upperChar(a[1]) == 'D' && (a.size() == 2 || isBlank(a[2]))) {
+        a = trimBlanks(uview(a).substr(2));
+        if (a.empty()) {
+            out(cwd_ + u"\r\n");
+            return 0;
+        }
+    } else if (a.size() == 2 && a[0] == '/' && !QFileInfo::exists(toQ(a))) {
+        message(msg::SyntaxIncorrect);
+        errorLevel_ = 1;
+        return 1;
+    }
+    if (!extensions_) {
+        std::vector<ustring> w = words(a);
+        a = w.empty() ? ustring() : w[0];
+    }
+    ustring target = resolvePath(stripQuotes(a));
+    QFileInfo fi(toQ(target));
+    if (!fi.isDir()) {
+        platformError(msg::PathNotFound);
+        errorLevel_ = 1;
+        return 1;
+    }
+    QString clean = QDir::cleanPath(toQ(target));
+    cwd_ = fromQ(clean);
+    return 0;
+}
+
+int Interpreter::cmdPrompt(ParseNode* n)
+{
+    ustring t = trimBlanks(n->text2);
+    if (t.empty())
+        env_.remove(u"PROMPT");
+    else
+        env_.set(u"PROMPT", withoutFirstSeparator(n->text2));
+    setCommandResult(0);
+    return 0;
+}
+
+int Interpreter::cmdPath(ParseNode* n)
+{
+    ustring t = trimBlanks(n->text2);
+    if (t.empty()) {
+        std::optional<ustring> v = env_.get(u"PATH");
+        out(u"PATH=" + (v ? *v : u"(null)") + u"\r\n");
+    } else if (t == u";") {
+        env_.remove(u"PATH");
+    } else {
+        env_.set(u"PATH", withoutFirstSeparator(n->text2));
+    }
+    setCommandResult(0);
+    return 0;
+}
+
+int Interpreter::cmdTitle(ParseNode* n)
+{
+    ustring t = n->text2;
+    size_t i = 0;
+    while (i < t.size() && isBlank(t[i]))
+        ++i;
+    t.erase(0, i);
+    if (t.size() > 259) {
+        platformError(msg::NotEnoughMemory);
+        return 1;
+    }
+    savedTitle_ = t;
+    if (console_)
+        console_->setTitle(t);
+    return 0;
+}
+
+int Interpreter::cmdVer(ParseNode*)
+{
+    struct utsname un {};
+    ::uname(&un);
+    int major = 0, minor = 0;
+    std::sscanf(un.release, "%d.%d", &major, &minor);
+    ustring minorText = number(minor);
+    if (minorText.size() < 2)
+        minorText += u' ';
+    out(u"\r\n" + msg::format(msg::WindowsVersion, {number(major), minorText}) + u"\r\n\r\n");
+    errorLevel_ = 0;
+    return 0;
+}
+
+int Interpreter::cmdCls(ParseNode*)
+{
+    if (handles_[1].console && console_)
+        console_->clearScreen();
+    else
+        out(u"\f");
+    return 0;
+}
+
+int Interpreter::cmdPause(ParseNode*)
+{
+    out(msg::text(msg::PressAnyKey));
+    if (handles_[0].console && console_) {
+        if (!console_->readKey())
+            {}
+    } else {
+        readInputLine();
+    }
+    out(u"\r\n");
+    return 0;
+}
+
+int Interpreter::cmdType(ParseNode* n)
+{
+    std::vector<ustring> files = words(n->text2);
+    if (files.empty()) {
+        message(msg::SyntaxIncorrect);
+        errorLevel_ = 1;
+        return 1;
+    }
+    int result = 0;
+    for (const auto& f : files) {
+        ustring name = stripQuotes(f);
+        QFile file(toQ(resolvePath(name)));
+        if (!file.open(QIODevice::ReadOnly) || QFileInfo(file).isDir()) {
+            platformError(msg::FileNotFound);
+            errorLevel_ = 1;
+            result = 1;
+            continue;
+        }
+        QByteArray bytes = file.readAll();
+        if (files.size() > 1)
+            err(msg::format(msg::FileNameHeader, {name}));
+        ustring text;
+        if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) {
+            for (qsizetype k = 2; k + 1 < bytes.size(); k += 2)
+                text += char16_t(uchar(bytes[k]) | (uchar(bytes[k + 1]) << 8));
+        } else {
+            text = fromUtf8(std::string_view(bytes.constData(), size_t(bytes.size())));
+        }
+        out(text);
+    }
+    return result;
+}
+
+int Interpreter::cmdVerify(ParseNode* n)
+{
+    ustring t = trimBlanks(n->text2);
+    if (t.empty()) {
+        out(msg::text(verify_ ? msg::VerifyIsOn : msg::VerifyIsOff) + u"\r\n");
+        return 0;
+    }
+    if (equalsNoCase(t, u"ON") || equalsNoCase(t, u"OFF")) {
+        verify_ = equalsNoCase(t, u"ON");
+        return 0;
+    }
+    message(msg::IncorrectParameter);
+    errorLevel_ = 1;
+    return 1;
+}
+
+int Interpreter::cmdKeys(ParseNode* n)
+{
+    std::vector<ustring> w = words(n->text2);
+    if (w.empty()) {
+        out(msg::text(keys_ ? msg::KeysIsOn : msg::KeysIsOff) + u"\r\n");
+        return 0;
+    }
+    if (w.size() > 1) {
+        message(msg::SyntaxIncorrect);
+        return 1;
+    }
+    if (equalsNoCase(w[0], u"ON") || equalsNoCase(w[0], u"OFF")) {
+        keys_ = equalsNoCase(w[0], u"ON");
+        env_.set(u"KEYS", keys_ ? u"ON" : u"OFF");
+        return 0;
+    }
+    if (equalsNoCase(w[0], u"LIST"))
+        return 0;
+    message(msg::IncorrectParameter);
+    return 1;
+}
+
+// ---- FOR ----
+
+void Interpreter::substituteFor(ParseNode& node, const std::vector<std::pair<char16_t, ustring>>& values)
+{
+    ustring names;
+    std::vector<ustring> vals;
+    for (const auto& [c, v] : values) {
+        names += c;
+        vals.push_back(v);
+    }
+    auto sub = [&](ustring& text) {
+        ustring r;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '%' && i + 1 < text.size()) {
+                size_t used = 0;
+                std::optional<ustring> v = expandParameter(uview(text).substr(i + 1), names, vals, *this, used);
+                if (v) {
+                    r += *v;
+                    i += used;
+                    if (r.size() > 4096)
+                        throw CmdError{msg::StringTooLong, {r}};
+                    continue;
+                }
+            }
+            r += text[i];
+        }
+        text = r;
+    };
+    sub(node.text1);
+    sub(node.text2);
+    sub(node.forSet);
+    sub(node.forOptions);
+    for (auto& r : node.redirections)
+        sub(r.target);
+    for (auto* child : {node.left.get(), node.right.get(), node.condition.get(), node.thenBranch.get(),
+                        node.elseBranch.get(), node.body.get()})
+        if (child)
+            substituteFor(*child, values);
+}
+
+int Interpreter::runForBody(ParseNode* n, const std::vector<std::pair<char16_t, ustring>>& values)
+{
+    checkCtrlC();
+    std::unique_ptr<ParseNode> copy = n->body->clone();
+    std::vector<std::pair<char16_t, ustring>> all = forVars_;
+    for (const auto& v : values) {
+        bool replaced = false;
+        for (auto& a : all)
+            if (a.first == v.first) {
+                a.second = v.second;
+                replaced = true;
+            }
+        if (!replaced)
+            all.push_back(v);
+    }
+    substituteFor(*copy, all);
+    if (echo_ && !quiet_ && copy->kind != KindQuiet) {
+        showPrompt();
+        out(unparse(*copy) + u"\r\n");
+    }
+    return dispatch(Normal, copy.get());
+}
+
+int Interpreter::runFor(ParseNode* n)
+{
+    std::vector<ustring> set;
+    {
+        ustring w;
+        bool quoted = false;
+        for (char16_t c : n->forSet) {
+            if (c == '"')
+                quoted = !quoted;
+            if (!quoted && (isBlank(c) || c == ',' || c == ';' || c == '=')) {
+                if (!w.empty())
+                    set.push_back(w);
+                w.clear();
+            } else {
+                w += c;
+            }
+        }
+        if (!w.empty())
+            set.push_back(w);
+    }
+    char16_t var = n->forVariable;
+    int result = 0;
+    if (n->forSwitches & ForL) {
+        int32_t v[3] = {0, 0, 0};
+        for (size_t k = 0; k < 3 && k < set.size(); ++k)
+            v[k] = strtol32(set[k]);
+        long long start = v[0], step = v[1], end = v[2];
+        for (long long x = start; step >= 0 ? x <= end : x >= end; x += step) {
+            result = runForBody(n, {{var, number(x)}});
+            if (gotoFlag_)
+                break;
+        }
+        return result;
+    }
+    if (n->forSwitches & ForF) {
+        message(msg::SyntaxIncorrect);
+        return 1;
+    }
+    for (const auto& word : set) {
+        if (!hasWildcards(word)) {
+            if (n->forSwitches & ForD)
+                continue;
+            result = runForBody(n, {{var, word}});
+        } else {
+            ustring native = nativePath(stripQuotes(word));
+            size_t slash = native.rfind('/');
+            ustring folderPart = slash == ustring::npos ? ustring() : ustring(uview(word).substr(0, slash + 1));
+            ustring pattern = native.substr(slash == ustring::npos ? 0 : slash + 1);
+            QDir dir(toQ(resolvePath(slash == ustring::npos ? u"." : native.substr(0, slash + 1))));
+            QDir::Filters filters = (n->forSwitches & ForD) ? QDir::Dirs | QDir::NoDotAndDotDot
+                                                            : QDir::Files | QDir::System;
+            const QStringList entries = dir.entryList(filters, QDir::Name);
+            for (const QString& e : entries) {
+                if (!wildcardMatch(pattern, fromQ(e)))
+                    continue;
+                result = runForBody(n, {{var, folderPart + fromQ(e)}});
+                if (gotoFlag_)
+                    break;
+            }
+        }
+        if (gotoFlag_)
+            break;
+    }
+    return result;
+}
+
+} // namespace console

@@ -1,0 +1,218 @@
+#pragma once
+// The command interpreter: start-up, the interactive loop, running parse trees, batch
+// files, redirection, pipes and the built-in commands. It keeps its own environment,
+// current directory and handle table, and never changes the process's own: several
+// interpreters can live in one process.
+#include "console/Console.h"
+#include "console/Parser.h"
+#include "console/Process.h"
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace console {
+
+// The command processor's settings, read from the per-user registry store.
+struct ProcessorSettings {
+    bool disableUncCheck = false;
+    bool enableExtensions = true;
+    int defaultColor = -1;     // -1: none
+    int completionChar = 32;   // 32 or more: completion off
+};
+ProcessorSettings readProcessorSettings();
+
+class Interpreter : public ExpandHost {
+public:
+    struct Options {
+        IConsole* console = nullptr;
+        Environment environment;
+        ustring currentDirectory;
+        // The program that runs built-ins for pipes ("COMSPEC" when it is undefined).
+        ustring comspec;
+        // Descriptors of standard handles 0-2 that are not the console (-1: the console).
+        std::array<int, 3> stdFds{-1, -1, -1};
+        ProcessorSettings settings;
+    };
+
+    explicit Interpreter(Options options);
+    ~Interpreter() override;
+
+    // Start-up with the text after the program name, then the optional /C or /K command
+    // and the interactive loop. Returns the exit code; it never ends the process.
+    int run(uview arguments);
+
+    // The hook sees every external command after the command search; returning true
+    // means the command is done.
+    using CommandHook = std::function<bool(uview name, uview arguments)>;
+    void setCommandHook(CommandHook hook) { hook_ = std::move(hook); }
+
+    // Ctrl+C from another thread or a signal handler's helper.
+    void requestCtrlC();
+
+    // ExpandHost.
+    bool extensions() const override { return extensions_; }
+    std::optional<ustring> variable(uview name) const override;
+    const Environment& environment() const override { return env_; }
+    const ustring& currentDirectory() const override { return cwd_; }
+    const BatchParams* batchParams() const override;
+
+    int errorLevel() const { return errorLevel_; }
+    bool echo() const { return echo_; }
+
+    enum DispatchMode { Normal = 0, PipeSide = 1, BatchStatement = 2 };
+    int dispatch(int mode, ParseNode* node);
+
+private:
+    struct Handle {
+        int fd = -1;
+        bool console = false;
+        bool open() const { return console || fd >= 0; }
+    };
+    struct Local {
+        ustring cwd;
+        Environment env;
+        bool extensions;
+    };
+    struct BatchContext {
+        std::string path;        // native full path
+        int64_t position = 0;
+        BatchParams params;
+        std::vector<ustring> remaining;
+        std::vector<Local> locals;
+        ustring pendingLabel;    // CALL :label, jumped to on the first pass
+        bool done = false;
+        bool called = false;
+    };
+    struct AbortBatch {};
+    struct ExitRequest {
+        int code;
+    };
+    enum class Found { Program, Batch, Directory, NotFound };
+    struct SearchResult {
+        Found kind = Found::NotFound;
+        ustring path;
+    };
+    struct PipeChild {
+        int pid;
+    };
+
+    // Start-up and loop.
+    void startUp(uview arguments, bool& haveCommand, bool& stay, ustring& command);
+    void interactiveLoop();
+    void showPrompt();
+    ustring promptText();
+    void checkCtrlC();
+    bool takeCtrlC();
+
+    // Output.
+    void write(int handle, uview text);
+    void out(uview text) { write(1, text); }
+    void err(uview text) { write(2, text); }
+    void message(int id, std::initializer_list<ustring> inserts = {});
+    void platformError(int winError, uview name = {});
+    std::optional<ustring> readInputLine();
+
+    // Running.
+    int runCommand(ParseNode* node, int mode);
+    int runExternal(ParseNode* node, int mode);
+    int runBuiltin(int row, ParseNode* node);
+    bool hasHandler(int row) const;
+    SearchResult search(uview name);
+    int startProgram(const ustring& path, const std::vector<ustring>& args, int mode,
+                     const std::vector<std::string>* explicitArgv = nullptr);
+    int runThroughComspec(ParseNode* node);
+    void setExitCode(int code);
+    int evalCondition(ParseNode* cond);
+    int runIf(ParseNode* node);
+    int runPipe(ParseNode* node);
+    int runHelp(int row);
+    int runFor(ParseNode* node);
+    int runForBody(ParseNode* node, const std::vector<std::pair<char16_t, ustring>>& values);
+    void substituteFor(ParseNode& node, const std::vector<std::pair<char16_t, ustring>>& values);
+
+    // Redirection: returns false after showing the failure (everything undone).
+    struct Saved {
+        int handle;
+        Handle previous;
+    };
+    bool applyRedirections(const std::vector<Redirection>& list, std::vector<Saved>& undo);
+    void undoRedirections(std::vector<Saved>& undo);
+    int openTarget(const Redirection& r, int& winError);
+
+    // Batch files.
+    int runBatch(const ustring& path, uview nameAsTyped, uview argText, bool call,
+                 uview label = {});
+    void batchLoop(BatchContext* ctx);
+    BatchContext* currentBatch() { return batches_.empty() ? nullptr : batches_.back().get(); }
+    const BatchContext* currentBatch() const { return batches_.empty() ? nullptr : batches_.back().get(); }
+    void fillParams(BatchContext& ctx, uview nameAsTyped, uview argText);
+    void endLocal(BatchContext& ctx);
+    double stackUsage() const;
+    bool outermostIsCmd() const { return outermostCmd_; }
+    void setCommandResult(int result); // the .CMD / .BAT ERRORLEVEL rule
+
+    // Built-ins.
+    int cmdEcho(ParseNode* n);
+    int cmdSet(ParseNode* n);
+    int cmdSetArithmetic(uview expr);
+    int cmdSetPrompt(uview text);
+    int cmdExit(ParseNode* n);
+    int cmdGoto(ParseNode* n);
+    int cmdCall(ParseNode* n);
+    int cmdShift(ParseNode* n);
+    int cmdSetlocal(ParseNode* n);
+    int cmdEndlocal(ParseNode* n);
+    int cmdCd(ParseNode* n);
+    int cmdPrompt(ParseNode* n);
+    int cmdPath(ParseNode* n);
+    int cmdTitle(ParseNode* n);
+    int cmdVer(ParseNode* n);
+    int cmdCls(ParseNode* n);
+    int cmdPause(ParseNode* n);
+    int cmdType(ParseNode* n);
+    int cmdVerify(ParseNode* n);
+    int cmdKeys(ParseNode* n);
+    int gotoLabel(BatchContext& ctx, uview label);
+
+    ustring resolvePath(uview p) const { return fullPath(p, cwd_); }
+
+    Options options_;
+    IConsole* console_;
+    Environment env_;
+    ustring cwd_;
+    ustring cmdLine_;
+    std::array<Handle, 10> handles_;
+    int errorLevel_ = 0;
+    bool extensions_ = true;
+    bool echo_ = true;
+    bool savedEcho_ = true;
+    bool quiet_ = false;
+    bool unicodeOutput_ = false;
+    bool inStartCommand_ = false;
+    bool gotoFlag_ = false;
+    bool lastLineEmpty_ = true;
+    bool verify_ = false;
+    bool keys_ = false;
+    bool outermostCmd_ = false;
+    bool pendingCall_ = false;
+    std::vector<std::pair<char16_t, ustring>> forVars_;
+    int recursion_ = 0;
+    int pipeDepth_ = 0;
+    std::vector<PipeChild> pipeChildren_;
+    std::vector<std::unique_ptr<BatchContext>> batches_;
+    ustring savedTitle_;
+    ustring cachedPrompt_;
+    bool promptValid_ = false;
+    CommandHook hook_;
+    std::mutex ctrlMutex_;
+    bool ctrlC_ = false;
+    std::atomic<int> foregroundPid_{0};
+    Parser parser_;
+    char* stackBase_ = nullptr;
+    size_t stackSize_ = 0;
+};
+
+} // namespace console

@@ -1,0 +1,89 @@
+// Batch files under batch/ run through the built velmocmd ("/C name.bat") in a fresh
+// temporary folder; the merged output must equal name.out byte for byte, and the exit
+// code name.rc when that file exists.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString batchDir = QStringLiteral(VELMO_SOURCE_DIR "/tests/console/batch");
+const QString velmocmd = QStringLiteral(VELMO_BINARY_DIR "/bin/velmocmd");
+
+std::vector<std::string> scripts()
+{
+    std::vector<std::string> names;
+    const QStringList files = QDir(batchDir).entryList({"*.bat", "*.cmd"}, QDir::Files, QDir::Name);
+    for (const QString& f : files)
+        if (QFile::exists(batchDir + "/" + QFileInfo(f).completeBaseName() + ".out"))
+            names.push_back(f.toStdString());
+    return names;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class BatchFileTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(BatchFileTest, OutputMatches)
+{
+    ASSERT_TRUE(QFile::exists(velmocmd)) << "velmocmd not built";
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    // Every script and helper file is copied, so scripts can call each other.
+    const QStringList all = QDir(batchDir).entryList(QDir::Files);
+    for (const QString& f : all)
+        QFile::copy(batchDir + "/" + f, tmp.path() + "/" + f);
+    QDir(tmp.path()).mkdir(QStringLiteral("sub"));
+
+    const QString script = QString::fromStdString(GetParam());
+    const QString base = QFileInfo(script).completeBaseName();
+    QProcess p;
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    env.insert(QStringLiteral("HOME"), tmp.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), tmp.path() + "/config");
+    env.insert(QStringLiteral("COMSPEC"), velmocmd);
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("TESTDIR"), tmp.path());
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(tmp.path());
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(velmocmd, {QStringLiteral("/C"), script});
+    ASSERT_TRUE(p.waitForStarted());
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    QByteArray output = p.readAll();
+    output.replace(tmp.path().toUtf8(), "%TESTDIR%");
+    // The depth at which the recursion guard fires depends on frame sizes.
+    output = QString::fromUtf8(output)
+                 .replace(QRegularExpression(QStringLiteral("Recursion Count=\\d+")),
+                          QStringLiteral("Recursion Count=N"))
+                 .toUtf8();
+    QByteArray expected = readAll(batchDir + "/" + base + ".out");
+    EXPECT_EQ(output.toStdString(), expected.toStdString()) << script.toStdString();
+    QByteArray rc = readAll(batchDir + "/" + base + ".rc").trimmed();
+    if (!rc.isEmpty()) {
+        EXPECT_EQ(p.exitCode(), rc.toInt()) << script.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, BatchFileTest, testing::ValuesIn(scripts()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string n = info.param;
+                             for (auto& c : n)
+                                 if (!isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return n;
+                         });
+
+} // namespace

@@ -1,0 +1,1 @@
+@echo chain helper got %1 and %2

@@ -1,0 +1,4 @@
+@echo off
+echo in helper
+exit /b 12
+echo not reached

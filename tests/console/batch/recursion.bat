@@ -1,0 +1,6 @@
+@echo off
+echo start
+call :a
+echo never
+:a
+call :a

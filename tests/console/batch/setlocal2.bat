@@ -1,0 +1,3 @@
+set fromchild=yes
+setlocal
+set leaked=yes

@@ -1,0 +1,4 @@
+@prompt $G
+echo before
+echo one & | sort
+echo not reached
