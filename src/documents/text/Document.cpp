@@ -36,22 +36,7 @@ void applyReadOnly(const DocumentRecord& doc, CTextView& view)
 
 QString DocumentRecord::title(bool showFullPath) const
 {
-    return showFullPath ? path : pathPart(path, 1);
-}
-
-QString pathPart(const QString& path, int part)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString name = path.mid(slash + 1);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    switch (part) {
-    case 0: return path;
-    case 1: return name;
-    case 2: return slash < 0 ? QString() : path.left(slash);
-    case 3: return dot < 0 ? name : name.left(dot);
-    case 4: return dot < 0 ? QString() : name.mid(dot + 1);
-    default: return {};
-    }
+    return showFullPath ? path : paths::pathPart(path, paths::FileName);
 }
 
 bool isModified(const DocumentRecord& doc, bool viewModified)

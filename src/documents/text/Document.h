@@ -4,6 +4,7 @@
 // line-end commands and the two read-only commands. Failures are shown through the
 // message-box seam with the system's error text.
 #include "documents/text/FileAccess.h"
+#include "platform/Paths.h"
 
 #include <QString>
 #include <cstdint>
@@ -25,15 +26,11 @@ struct DocumentRecord {
     bool docReadOnly = false;     // the user's "Read Only" toggle
     bool changedOutside = false;  // the file changed or vanished and the text was kept
 
-    bool hasFile() const { return !path.startsWith(QLatin1Char('<')); }
-    // Window title and prompt name: the full path, or just the file name.
+    bool hasFile() const { return paths::hasFile(path); }
+    // Window title and prompt name: the full path, or just the file name. The path
+    // parts themselves come from paths::pathPart.
     QString title(bool showFullPath) const;
 };
-
-// Parts of a path: 0 the full path, 1 the file name, 2 the folder (empty when there is
-// none), 3 the file name without its extension, 4 the extension (empty when the file
-// name has no "."). Any other part gives an empty text.
-QString pathPart(const QString& path, int part);
 
 // Modified: the view left its save point, or the file changed outside.
 bool isModified(const DocumentRecord& doc, bool viewModified);

@@ -149,7 +149,8 @@ BlockReader::~BlockReader()
 IoResult BlockReader::open(const QString& path)
 {
     close();
-    int fd = ::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a pipe without a writer must not hang the editor.
+    int fd = ::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return IoResult::failure(errno);
     struct stat st;
@@ -158,12 +159,14 @@ IoResult BlockReader::open(const QString& path)
         ::close(fd);
         return IoResult::failure(err);
     }
-    if (S_ISDIR(st.st_mode)) {
+    if (!S_ISREG(st.st_mode)) {
+        // Folders, devices and pipes are no text files (a device may never end).
         ::close(fd);
-        return IoResult::failure(EISDIR);
+        return IoResult::failure(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
-    size_ = S_ISREG(st.st_mode) ? int64_t(st.st_size) : 0;
+    size_ = int64_t(st.st_size);
     return {};
 }
 

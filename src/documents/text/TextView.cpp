@@ -20,11 +20,16 @@ void CTextView::setEncoding(int encoding)
     encoding_ = textdoc::isValidEncoding(encoding) ? encoding : textdoc::EncAnsi;
 }
 
+long CTextView::selectionLength() const
+{
+    return call(SCI_GETSELECTIONEND) - call(SCI_GETSELECTIONSTART);
+}
+
 void CTextView::onUpdateUi(int updated)
 {
     if (!(updated & SC_UPDATE_SELECTION))
         return;
-    long len = call(SCI_GETSELECTIONEND) - call(SCI_GETSELECTIONSTART);
+    long len = selectionLength();
     if (len != selectionLength_) {
         selectionLength_ = len;
         emit selectionLengthChanged(len);

@@ -32,8 +32,8 @@ public:
     void setLanguageIndex(int index) { languageIndex_ = index; }
 
     // Length of the current selection in the component's bytes (UTF-8, also for
-    // ANSI documents), kept up to date on every selection change.
-    long selectionLength() const { return selectionLength_; }
+    // ANSI documents). selectionLengthChanged tells when it changes.
+    long selectionLength() const;
 
     // --- component messages ---
     long length() const;
