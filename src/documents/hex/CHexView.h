@@ -9,7 +9,7 @@
 //   isModified()          the document's modified mark; modifiedChanged(bool) when it flips
 //   setReadOnly(bool)     the document's read-only state (typing beeps, text turns gray)
 //   setSchemeFont(font, background)  the screen font and background of the font scheme
-//   statusText(), sizeText(), modeText(), overtypeText()  the status bar's parts 1 to 4;
+//   statusText(), sizeText(), modeText(), overtypeText()  the status bar's panes 1 to 4;
 //                         statusChanged(QString) whenever the first of them changes
 //   command(id), isCommandEnabled(id)  200 undo, 203 copy, 57680 switch column (F6)
 #include "documents/hex/HexModel.h"
