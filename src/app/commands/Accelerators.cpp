@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <cstring>
+
 namespace cmd {
 namespace {
 
@@ -209,9 +211,28 @@ int virtualKeyFromQt(int key, Qt::KeyboardModifiers m)
     return 0;
 }
 
+int virtualKeyFromEvent(const QKeyEvent& event, bool x11KeyCodes)
+{
+    if (x11KeyCodes && !(event.modifiers() & Qt::KeypadModifier)) {
+        // Key codes 10-19 are the digit row 1 ... 9, 0.
+        const quint32 code = event.nativeScanCode();
+        if (code >= 10 && code <= 19)
+            return code == 19 ? '0' : int('1' + (code - 10));
+        // Elsewhere a shifted digit's character is some other key of this layout.
+        const int key = event.key();
+        if (key > 0 && key < 0x80 && std::strchr(kShiftedDigits, key))
+            return 0;
+    }
+    return virtualKeyFromQt(event.key(), event.modifiers());
+}
+
 int lookupAccelerator(const std::vector<AccelEntry>& table, int qtKey, Qt::KeyboardModifiers m)
 {
-    int vk = virtualKeyFromQt(qtKey, m);
+    return lookupVirtualKey(table, virtualKeyFromQt(qtKey, m), m);
+}
+
+int lookupVirtualKey(const std::vector<AccelEntry>& table, int vk, Qt::KeyboardModifiers m)
+{
     if (vk == 0)
         return 0;
     std::uint8_t flags = flagsFromQt(m);
@@ -283,7 +304,9 @@ bool KeyDispatcher::eventFilter(QObject* watched, QEvent* event)
     if (!targetActive())
         return false;
     auto* ke = static_cast<QKeyEvent*>(event);
-    int id = lookupAccelerator(m_table, ke->key(), ke->modifiers());
+    static const bool x11KeyCodes = QGuiApplication::platformName() == QLatin1String("xcb") ||
+                                    QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    int id = lookupVirtualKey(m_table, virtualKeyFromEvent(*ke, x11KeyCodes), ke->modifiers());
     if (id == 0)
         return false;
     if (t == QEvent::ShortcutOverride) {

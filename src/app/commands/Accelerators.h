@@ -42,11 +42,16 @@ QString keyName(int vk);
 // The virtual key of a Qt key press (0 when it has none). Shifted punctuation of the
 // US layout maps back to its key, so Ctrl+Shift+0 and Ctrl+Shift+] are found.
 int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
+// The virtual key of a key event. With X11-style key codes (xcb and Wayland) the digit
+// row is recognised by its position, as virtual keys are, so Alt+1 works on layouts
+// whose digit keys type other characters.
+int virtualKeyFromEvent(const QKeyEvent& event, bool x11KeyCodes);
 // The accelerator flags of the Ctrl, Shift and Alt modifiers.
 std::uint8_t flagsFromQt(Qt::KeyboardModifiers modifiers);
 
 // Looks up a key press in a table; returns the command id or 0. The first entry wins.
 int lookupAccelerator(const std::vector<AccelEntry>& table, int qtKey, Qt::KeyboardModifiers modifiers);
+int lookupVirtualKey(const std::vector<AccelEntry>& table, int vk, Qt::KeyboardModifiers modifiers);
 
 // Sits on the QApplication as an event filter. While the target window is the active
 // window and no popup menu is open, a key press that matches an entry of the table is

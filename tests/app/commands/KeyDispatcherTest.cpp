@@ -6,6 +6,7 @@
 
 #include <Qsci/qsciscintilla.h>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QSignalSpy>
@@ -70,6 +71,14 @@ TEST(AcceleratorTable, DefaultTableHoldsTheBuiltInBindings)
     // Extra modifiers make another key.
     EXPECT_EQ(lookupAccelerator(t, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier), 0);
     EXPECT_EQ(lookupAccelerator(t, Qt::Key_A, Qt::NoModifier), 0);
+    // On a layout whose digit row types other characters, the key's position decides.
+    QKeyEvent alt1(QEvent::KeyPress, Qt::Key_Ampersand, Qt::AltModifier, 10, 0, 0, "&");
+    EXPECT_EQ(lookupVirtualKey(t, virtualKeyFromEvent(alt1, true), alt1.modifiers()), 804);
+    EXPECT_EQ(lookupVirtualKey(t, virtualKeyFromEvent(alt1, false), alt1.modifiers()), 0);
+    QKeyEvent expand(QEvent::KeyPress, Qt::Key_Equal, Qt::ControlModifier | Qt::ShiftModifier, 19, 0, 0);
+    EXPECT_EQ(lookupVirtualKey(t, virtualKeyFromEvent(expand, true), expand.modifiers()), 316);
+    QKeyEvent paren(QEvent::KeyPress, Qt::Key_ParenRight, Qt::ControlModifier, 20, 0, 0);
+    EXPECT_EQ(lookupVirtualKey(t, virtualKeyFromEvent(paren, true), paren.modifiers()), 0);
     // Key-map entries written by name round-trip.
     for (const AccelEntry& e : t) {
         AccelEntry back;
