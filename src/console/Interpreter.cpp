@@ -318,8 +318,10 @@ void Interpreter::interactiveLoop()
         else
             showPrompt();
     };
-    if (extensions_ && options_.settings.completionChar < 32)
+    if (extensions_ && options_.settings.completionChar < 32 && !keys_) {
         src.completionChar = char16_t(options_.settings.completionChar);
+        src.complete = [this](uview typed, bool shift) { return completeLine(typed, shift); };
+    }
     bool echoInput = !handles_[0].console;
     parser_.echoInputLine = [this, echoInput](uview line) {
         if (!echoInput || quiet_)

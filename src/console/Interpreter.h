@@ -60,6 +60,8 @@ public:
     const BatchParams* batchParams() const override;
 
     int errorLevel() const { return errorLevel_; }
+    // The completed line for the text typed so far (the console's wake-up key).
+    ustring complete(uview typed, bool shift) { return completeLine(typed, shift); }
     bool echo() const { return echo_; }
 
     enum DispatchMode { Normal = 0, PipeSide = 1, BatchStatement = 2 };
@@ -105,6 +107,7 @@ private:
     void showPrompt();
     ustring promptText();
     void checkCtrlC();
+    ustring completeLine(uview typed, bool shift);
     bool takeCtrlC();
 
     // Output.
@@ -199,6 +202,10 @@ private:
     bool outermostCmd_ = false;
     bool pendingCall_ = false;
     std::vector<std::pair<char16_t, ustring>> forVars_;
+    // File-name completion: the candidates of the current round and the line shown last.
+    std::vector<ustring> completions_;
+    int completionIndex_ = -1;
+    ustring lastCompletion_;
     int recursion_ = 0;
     int pipeDepth_ = 0;
     std::vector<PipeChild> pipeChildren_;
