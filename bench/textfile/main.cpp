@@ -107,6 +107,13 @@ int runCase(const QString& file, int argc, char** argv)
         std::printf("save failed: %s\n", qPrintable(r.errorText()));
         return 1;
     }
+    t.restart();
+    textdoc::convertLineEnds(view, textdoc::EolLf);
+    const qint64 eolMs = t.elapsed();
+    t.restart();
+    r = textdoc::reloadText(view, file);
+    const qint64 reloadMs = t.elapsed();
+    const long finalPeakKiB = statusKiB("VmHWM:");
     QFile a(file), b(file + ".saved");
     a.open(QIODevice::ReadOnly);
     b.open(QIODevice::ReadOnly);
@@ -117,6 +124,9 @@ int runCase(const QString& file, int argc, char** argv)
                 qPrintable(QFileInfo(file).baseName()), mib, view.encoding(), (long long)openMs,
                 (long long)saveMs, baseKiB / 1024, peakKiB / 1024, afterOpenKiB / 1024,
                 double(peakKiB - baseKiB) / 1024 / mib, same ? "yes" : "NO");
+    std::printf("%-6s then: line ends to LF %5lld ms, reload (undoable) %5lld ms, peak RSS %4ld MiB\n",
+                qPrintable(QFileInfo(file).baseName()), (long long)eolMs, (long long)reloadMs,
+                finalPeakKiB / 1024);
     QFile::remove(file + ".saved");
     return same ? 0 : 1;
 }

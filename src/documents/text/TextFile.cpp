@@ -269,7 +269,12 @@ bool convertLineEnds(CTextView& view, int eolMode)
     if (eolMode < EolCrLf || eolMode > EolLf || eolMode == view.eolMode() || view.isReadOnly())
         return false;
     view.setEolMode(eolMode);
+    // One modification notice per converted line end would cost time in proportion to
+    // the text each, so the conversion runs without them.
+    const int mask = view.modEventMask();
+    view.setModEventMask(0);
     view.convertEols(eolMode);
+    view.setModEventMask(mask);
     return true;
 }
 
