@@ -1,27 +1,731 @@
 #include "app/MainFrame.h"
 #include "app/AppSettings.h"
+#include "app/ChildFrame.h"
+#include "app/CommandLine.h"
 
+#include "app/commands/AboutDialog.h"
+#include "app/commands/Accelerators.h"
+#include "app/commands/CommandTable.h"
+#include "app/commands/CommandUi.h"
+#include "app/commands/DocumentCommands.h"
+#include "app/commands/StatusTexts.h"
+#include "app/commands/UpdateCheck.h"
+#include "documents/hex/CHexView.h"
+#include "documents/text/TextView.h"
+#include "language/FontSchemes.h"
+#include "language/LanguageTable.h"
+#include "platform/CodePage.h"
+#include "platform/Paths.h"
+#include "platform/Seams.h"
 #include "platform/Texts.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTextEdit>
 #include <QTimer>
+#include <QToolBar>
+#include <QUrl>
 
-CMainFrame::CMainFrame(AppSettings& settings, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings)
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The tab's three icons: unchanged, modified, read-only.
+QIcon tabIconImage(int kind)
+{
+    static QIcon icons[3];
+    if (icons[kind].isNull()) {
+        QPixmap pm(16, 16);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor fill = kind == 0 ? QColor(0xF4, 0xF4, 0xF4) : kind == 1 ? QColor(0xFF, 0xE0, 0x8A) : QColor(0xD8, 0xD8, 0xD8);
+        p.setPen(QColor(0x60, 0x60, 0x60));
+        p.setBrush(fill);
+        QPolygonF page({{3.5, 1.5}, {10.5, 1.5}, {13.5, 4.5}, {13.5, 14.5}, {3.5, 14.5}});
+        p.drawPolygon(page);
+        p.setPen(QColor(0x90, 0x90, 0x90));
+        for (int y = 6; y <= 12; y += 2)
+            p.drawLine(QPointF(5.5, y + 0.5), QPointF(11.5, y + 0.5));
+        if (kind == 1) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(0xD0, 0x40, 0x20));
+            p.drawEllipse(QPointF(12, 12), 3.2, 3.2);
+        } else if (kind == 2) {
+            p.setPen(QPen(QColor(0x40, 0x40, 0x90), 1.2));
+            p.setBrush(QColor(0x70, 0x70, 0xC0));
+            p.drawRect(QRectF(8.5, 10.5, 6, 5));
+            p.setBrush(Qt::NoBrush);
+            p.drawArc(QRectF(9.5, 7.5, 4, 5), 0, 180 * 16);
+        }
+        icons[kind] = QIcon(pm);
+    }
+    return icons[qBound(0, kind, 2)];
+}
+
+bool readFirstBytes(const QString& path, QByteArray& out, qint64& size, int& error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return false;
+    }
+    size = st.st_size;
+    out.resize(64);
+    qsizetype got = 0;
+    while (got < 64) {
+        ssize_t n = ::read(fd, out.data() + got, size_t(64 - got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    out.resize(got);
+    ::close(fd);
+    return true;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QStringList& arguments,
+                       const QString& workingDirectory, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings), m_languages(languages), m_arguments(arguments),
+      m_workingDirectory(arguments.isEmpty() ? QString() : (workingDirectory.isEmpty() ? QDir::currentPath() : workingDirectory))
 {
     setObjectName("VelmoClass");
     setWindowTitle(texts::str(1, "Velmo"));
-    resize(900, 640);
+    setAcceptDrops(true);
+    setUpdatesEnabled(false);   // until the deferred start-up has run
+
+    // Menus, toolbar and keys speak one vocabulary of command ids.
+    m_ui = new cmd::CommandUi(this);
+    setMenuBar(m_ui->createMenuBar(this));
+    addToolBar(m_ui->createToolBar(this));
+    m_ui->setSnapshotProvider([this] { return snapshot(); });
+    m_ui->setFontKeyReader([this](const QString& key) { return m_settings.ReadString("FONT", key); });
+    connect(m_ui, &cmd::CommandUi::command, this, [this](int id, bool accel) { OnCommand(id, accel); });
+    m_keys = new cmd::KeyDispatcher(this);
+    m_keys->setTable(cmd::defaultAccelerators());
+    m_keys->setTarget(this);
+    m_keys->install();
+    m_ui->setShortcutTexts(m_keys->table());
+    connect(m_keys, &cmd::KeyDispatcher::command, this, [this](int id, bool accel) { OnCommand(id, accel); });
+
+    // The Language menu: "&Hex" first, then the languages.
+    if (QMenu* lang = m_ui->popup("menu_language")) {
+        for (const auto& item : m_languages.MenuItems())
+            m_ui->addCommand(lang, item.command, item.text);
+    }
+
+    // The document area: tabs by default, windows for Cascade and Tile.
+    m_area = new QMdiArea(this);
+    m_area->setObjectName("MDIClient");
+    m_area->setViewMode(QMdiArea::TabbedView);
+    m_area->setDocumentMode(true);
+    m_area->setTabsClosable(true);
+    m_area->setTabsMovable(!m_settings.editorBit(EditorBits::TabsNotDraggable));
+    m_area->setTabPosition(m_settings.editorBit(EditorBits::TabsAtBottom) ? QTabWidget::South : QTabWidget::North);
+    m_area->setActivationOrder(QMdiArea::CreationOrder);
+    setCentralWidget(m_area);
+    watchDrops(this);
+    watchDrops(m_area->viewport());
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { onActivated(); });
+
+    m_status = new cmd::StatusPanes(statusBar());
+    statusBar()->setVisible(true);   // the status bar always starts visible
+
+    // The base font in use.
+    selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
+
+    m_ui->setIdleRefresh(true);
+
+    if (m_settings.editorBit(EditorBits::AutoUpdate))
+        cmd::autoCheckAtStartup(cmd::intSettingsOf(m_settings), m_settings.editorMask, m_settings.programFolder);
+
     QTimer::singleShot(0, this, &CMainFrame::deferredStartup);
 }
 
 CMainFrame::~CMainFrame() = default;
 
+void CMainFrame::restorePlacement()
+{
+    const int l = m_settings.ReadInt("UISTATE", "left", 0), t = m_settings.ReadInt("UISTATE", "top", 0);
+    const int r = m_settings.ReadInt("UISTATE", "right", 0), b = m_settings.ReadInt("UISTATE", "bottom", 0);
+    if ((l || t || r || b) && r > l && b > t)
+        setGeometry(l, t, r - l, b - t);
+    else
+        resize(960, 680);
+}
+
+void CMainFrame::savePlacement()
+{
+    const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
+    m_settings.WriteInt("UISTATE", "left", g.left());
+    m_settings.WriteInt("UISTATE", "top", g.top());
+    m_settings.WriteInt("UISTATE", "right", g.left() + g.width());
+    m_settings.WriteInt("UISTATE", "bottom", g.top() + g.height());
+    m_settings.WriteInt("UISTATE", "showCmd", isMaximized() ? 3 : (isMinimized() ? 2 : 1));
+}
+
 void CMainFrame::deferredStartup()
 {
-    show();
+    restorePlacement();
+    const int showCmd = m_settings.ReadInt("UISTATE", "showCmd", 1);
+    if (showCmd == 3)
+        showMaximized();
+    else
+        show();
+    raise();
+    activateWindow();
+
+    if (m_settings.editorBit(EditorBits::StartWithNewDocument))
+        NewDocument();
+    if (!m_arguments.isEmpty() && !m_workingDirectory.isEmpty())
+        OpenCommandLine(m_arguments, m_workingDirectory);
+    m_workingDirectory.clear();
     m_starting = false;
+    setUpdatesEnabled(true);
+    refreshStatus();
     emit deferredStartupDone();
+}
+
+CChildFrame* CMainFrame::createChild()
+{
+    auto* child = new CChildFrame(*this);
+    QMdiSubWindow* sub = m_area->addSubWindow(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    connect(child, &CChildFrame::stateChanged, this, &CMainFrame::onChildState);
+    connect(child, &CChildFrame::statusChanged, this, [this](CChildFrame* c) {
+        if (c == activeChild())
+            refreshStatus();
+    });
+    connect(child, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            rebuildWindowList();
+            updateTitle();
+            refreshStatus();
+        });
+    });
+    return child;
+}
+
+QMdiSubWindow* CMainFrame::subWindowOf(CChildFrame* child) const
+{
+    for (QMdiSubWindow* sub : m_area->subWindowList())
+        if (sub->widget() == child)
+            return sub;
+    return nullptr;
+}
+
+CChildFrame* CMainFrame::activeChild() const
+{
+    QMdiSubWindow* sub = m_area->currentSubWindow();
+    if (!sub)
+        sub = m_area->activeSubWindow();
+    return sub ? qobject_cast<CChildFrame*>(sub->widget()) : nullptr;
+}
+
+QList<CChildFrame*> CMainFrame::children() const
+{
+    // Creation order follows the tabs: moving a tab moves the window in this list.
+    QList<CChildFrame*> out;
+    for (QMdiSubWindow* sub : m_area->subWindowList(QMdiArea::CreationOrder))
+        if (auto* c = qobject_cast<CChildFrame*>(sub->widget()))
+            out << c;
+    return out;
+}
+
+void CMainFrame::activateChild(CChildFrame* child)
+{
+    if (QMdiSubWindow* sub = subWindowOf(child)) {
+        m_area->setActiveSubWindow(sub);
+        if (QWidget* v = child->view())
+            v->setFocus();
+    }
+}
+
+CChildFrame* CMainFrame::NewDocument()
+{
+    CChildFrame* child = createChild();
+    child->newDocument();
+    QMdiSubWindow* sub = subWindowOf(child);
+    if (m_settings.editorBit(EditorBits::MaximiseNewDocuments) || m_area->viewMode() == QMdiArea::TabbedView)
+        sub->showMaximized();
+    else
+        sub->show();
+    activateChild(child);
+    onChildState(child);
+    return child;
+}
+
+CChildFrame* CMainFrame::OpenFile(const QString& pathIn, int openMode, bool recent)
+{
+    const QString path = QFileInfo(pathIn).absoluteFilePath();
+    // 1. An open copy is activated; nothing is loaded.
+    for (CChildFrame* c : children()) {
+        if (paths::sameFile(c->path(), path)) {
+            activateChild(c);
+            return c;
+        }
+    }
+    // 2-3. The file must open for reading; its size and first bytes choose the view.
+    QByteArray head;
+    qint64 size = 0;
+    int error = 0;
+    if (!readFirstBytes(path, head, size, error)) {
+        if (!m_starting)
+            textdoc::showOpenFailure(this, path, error);
+        return nullptr;
+    }
+    if (size > 0x3200000 || openMode == 6) {
+        openMode = 6;
+    } else if (openMode == 5 && head.size() == 64) {
+        for (int i = 0; i < 63; ++i)
+            if (head[i] == 0 && head[i + 1] == 0) {
+                openMode = 6;
+                break;
+            }
+    }
+    // 4. A new document frame loads the file. One that fails to load is not kept: an
+    // empty document under the file's name could later be saved over it.
+    CChildFrame* child = createChild();
+    if (!child->load(path, openMode, &error)) {
+        if (QMdiSubWindow* sub = subWindowOf(child)) {
+            m_area->removeSubWindow(sub);
+            sub->deleteLater();
+        }
+        if (!m_starting)
+            textdoc::showOpenFailure(this, path, error);
+        return nullptr;
+    }
+    QMdiSubWindow* sub = subWindowOf(child);
+    if (m_settings.editorBit(EditorBits::MaximiseNewDocuments) || m_area->viewMode() == QMdiArea::TabbedView)
+        sub->showMaximized();
+    else
+        sub->show();
+    activateChild(child);
+    onChildState(child);
+    // 5. The recent-files list.
+    if (recent)
+        addToRecent(path);
+    return child;
+}
+
+void CMainFrame::addToRecent(const QString&)
+{
+    // The recent-files list joins here once it exists.
+}
+
+void CMainFrame::OpenCommandLine(const QStringList& args, const QString& baseDir)
+{
+    auto exists = [](const QString& p) { return QFileInfo::exists(p); };
+    CommandLineResult r = parseCommandLine(args, baseDir, exists);
+    for (const QString& sw : r.invalidSwitches)
+        std::fprintf(stderr, "invalid command switch: %s\n", sw.toLocal8Bit().constData());
+    for (const CommandLineFile& f : r.files) {
+        CChildFrame* child = OpenFile(f.path, 5, true);
+        if (child && !child->isHex() && (f.line != -1 || f.column != -1))
+            child->placeCaret(f.line, f.column);
+    }
+}
+
+void CMainFrame::OpenFilesRequest(const QString& commandLine)
+{
+    for (const QString& name : paths::splitCommandLine(commandLine, false))
+        if (!name.isEmpty())
+            OpenFile(QDir::isRelativePath(name) ? QDir::current().filePath(name) : name, 5, true);
+}
+
+void CMainFrame::ReceiveHandOver(const QString& directory, const QString& commandLine)
+{
+    if (!commandLine.isEmpty()) {
+        QStringList args = paths::splitCommandLine(commandLine, true);
+        args.removeFirst();
+        OpenCommandLine(args, directory);
+    }
+    if (isMinimized())
+        showNormal();
+    if (!isVisible())
+        show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::OnCommand(int id, bool fromAccelerator)
+{
+    // The main frame first, then the active document frame, then its view.
+    if (handleFrameCommand(id, fromAccelerator))
+        return;
+    if (CChildFrame* child = activeChild())
+        child->onCommand(id, fromAccelerator);
+}
+
+bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
+{
+    switch (id) {
+    case 100: NewDocument(); return true;
+    case 101: openDialog(); return true;
+    case 102: openSelectedFile(); return true;
+    case 104: {
+        CChildFrame* keep = activeChild();
+        for (CChildFrame* c : children())
+            if (c != keep)
+                c->closeDocument();
+        return true;
+    }
+    case 105: closeAllDocuments(); return true;
+    case 108:
+        for (CChildFrame* c : children())
+            if (c->isModified() && !c->save())
+                break;
+        return true;
+    case 116: requestExit(); return true;
+    case 117: return true;   // printing is not offered
+    case 202: case 203: case 204: editCommand(id); return true;
+    case 300: menuBar()->setVisible(!menuBar()->isVisible()); return true;
+    case 301: if (m_ui->toolBar()) m_ui->toolBar()->setVisible(!m_ui->toolBar()->isVisible()); return true;
+    case 302:
+        statusBar()->setVisible(!statusBar()->isVisible());
+        m_settings.WriteInt("EDITOR", "StatusBarVisible", statusBar()->isVisible() ? 1 : 0);
+        return true;
+    case 409: searchLookup(); return true;
+    case 684: OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true); return true;
+    case 800: cycleDocument(+1); return true;
+    case 801: cycleDocument(-1); return true;
+    case 810:
+        m_area->setViewMode(QMdiArea::SubWindowView);
+        m_area->cascadeSubWindows();
+        return true;
+    case 811: case 812: case 813:
+        m_area->setViewMode(QMdiArea::SubWindowView);
+        m_area->tileSubWindows();
+        return true;
+    case 820: case 821: case 823: case 824: cmd::openWebPage(id); return true;
+    case 822: cmd::CheckForUpdate(cmd::intSettingsOf(m_settings), true, false, m_settings.programFolder); return true;
+    case 825: {
+        cmd::CAboutDialog about(this);
+        about.exec();
+        return true;
+    }
+    default: break;
+    }
+    if (id >= 826 && id <= 835) {
+        selectFontScheme(id - 825);
+        return true;
+    }
+    if (id >= 837 && id <= 937) {
+        QList<CChildFrame*> list = children();
+        if (id - 837 < list.size())
+            activateChild(list[id - 837]);
+        return true;
+    }
+    if (id >= 700 && id <= 781) {
+        if (CChildFrame* c = activeChild()) {
+            c->chooseLanguage(id);
+            refreshStatus();
+        }
+        return true;
+    }
+    Q_UNUSED(fromAccelerator);
+    return false;
+}
+
+void CMainFrame::editCommand(int id)
+{
+    // Cut, Copy and Paste go to whatever has the focus, so that they work in panels too.
+    QWidget* w = QApplication::focusWidget();
+    if (auto* sci = qobject_cast<QsciScintillaBase*>(w)) {
+        sci->SendScintilla(id == 202 ? QsciScintillaBase::SCI_CUT
+                           : id == 203 ? QsciScintillaBase::SCI_COPY : QsciScintillaBase::SCI_PASTE);
+        return;
+    }
+    if (auto* hex = qobject_cast<CHexView*>(w)) {
+        hex->command(id);
+        return;
+    }
+    const char* slot = id == 202 ? "cut" : id == 203 ? "copy" : "paste";
+    if (w && (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)))
+        QMetaObject::invokeMethod(w, slot);
+}
+
+void CMainFrame::openDialog()
+{
+    seams::FileDialogRequest req;
+    req.title = texts::menu(101, "Open");
+    req.filters = fileFilters();
+    if (CChildFrame* c = activeChild(); c && c->record().hasFile())
+        req.directory = paths::pathPart(c->path(), paths::Folder);
+    else
+        req.directory = QDir::currentPath();
+    req.multiSelect = true;
+    req.encodings = {texts::str(1060, "Automatic"), texts::str(1061, "Hex"), texts::str(1062, "ANSI"),
+                     texts::str(1063, "UTF-8"), texts::str(1064, "UTF-8 NO BOM"), texts::str(1065, "UTF-16"),
+                     texts::str(1067, "UTF-16 Big Endian")};
+    req.encodingIndex = qBound(0, m_settings.ReadInt("USER", "EncodeTypeIndex", 0), 6);
+    seams::FileDialogResult res = seams::fileDialogs().open(this, req);
+    if (!res.accepted)
+        return;
+    static const int modes[7] = {5, 6, 0, 3, 4, 2, 1};
+    const int row = qBound(0, res.encodingIndex, 6);
+    m_settings.WriteInt("USER", "EncodeTypeIndex", row);
+    for (const QString& f : res.files)
+        OpenFile(f, modes[row], true);
+}
+
+QStringList CMainFrame::fileFilters() const
+{
+    QStringList rows = m_settings.ReadSection("FILTER");
+    if (rows.isEmpty()) {
+        // "All Files (*.*)|*.*|": every "|" separates a description from its pattern.
+        const QStringList parts = texts::str(1033, "All Files (*.*)|*.*|").split('|');
+        for (int i = 0; i + 1 < parts.size(); i += 2)
+            rows << parts[i] + '|' + parts[i + 1];
+    }
+    return rows;
+}
+
+QString CMainFrame::saveFolder() const
+{
+    return QDir::currentPath();
+}
+
+bool CMainFrame::closeAllDocuments()
+{
+    for (CChildFrame* c : children())
+        if (!c->querySave())
+            return false;
+    for (CChildFrame* c : children()) {
+        if (QMdiSubWindow* sub = subWindowOf(c)) {
+            c->setAttribute(Qt::WA_DeleteOnClose);
+            // Already asked: close without a second prompt.
+            m_area->removeSubWindow(sub);
+            sub->deleteLater();
+        }
+    }
+    return true;
+}
+
+void CMainFrame::cycleDocument(int step)
+{
+    QList<CChildFrame*> list = children();
+    if (list.size() < 2)
+        return;
+    int at = list.indexOf(activeChild());
+    at = (at + step + int(list.size())) % int(list.size());
+    activateChild(list[at]);
+}
+
+std::string CMainFrame::fontScheme() const
+{
+    return m_fontScheme;
+}
+
+QFont CMainFrame::schemeFont() const
+{
+    return fonts::SchemeFont(StyleSpec::Parse(m_fontScheme));
+}
+
+void CMainFrame::selectFontScheme(int number)
+{
+    auto reader = [this](int n) { return m_settings.ReadString("FONT", QString::number(n)); };
+    m_fontScheme = fonts::SelectedScheme(reader, number);
+    if (!m_starting || number != m_settings.ReadInt("FONT", "CurSel", 1))
+        m_settings.WriteInt("FONT", "CurSel", number);
+    m_ui->rebuildBaseFontMenu();
+    for (CChildFrame* c : children())
+        c->applyFontScheme();
+}
+
+void CMainFrame::onChildState(CChildFrame* child)
+{
+    if (QMdiSubWindow* sub = subWindowOf(child)) {
+        sub->setWindowTitle(child->title());
+        sub->setWindowIcon(tabIconImage(child->tabIcon()));
+    }
+    updateTabTips();
+    rebuildWindowList();
+    if (child == activeChild())
+        updateTitle();
+}
+
+void CMainFrame::updateTabTips()
+{
+    auto* bar = m_area->findChild<QTabBar*>();
+    if (!bar)
+        return;
+    const QList<CChildFrame*> kids = children();
+    for (int i = 0; i < bar->count() && i < kids.size(); ++i)
+        bar->setTabToolTip(i, kids[i]->path());
+}
+
+void CMainFrame::onActivated()
+{
+    CChildFrame* c = activeChild();
+    if (c && c != m_lastActive && c->view())
+        c->view()->setFocus();
+    m_lastActive = c;
+    updateTitle();
+    rebuildWindowList();
+    refreshStatus();
+}
+
+void CMainFrame::updateTitle()
+{
+    const QString program = texts::str(1, "Velmo");
+    CChildFrame* c = activeChild();
+    setWindowTitle(c ? program + " - [" + c->title() + "]" : program);
+}
+
+void CMainFrame::rebuildWindowList()
+{
+    QStringList list;
+    const QList<CChildFrame*> kids = children();
+    for (CChildFrame* c : kids)
+        list << c->path();
+    m_ui->rebuildDocumentList(list, int(kids.indexOf(activeChild())));
+}
+
+cmd::UiSnapshot CMainFrame::snapshot() const
+{
+    cmd::UiSnapshot s;
+    const QList<CChildFrame*> kids = children();
+    CChildFrame* c = activeChild();
+    s.documentCount = int(kids.size());
+    s.activeDocument = int(kids.indexOf(c));
+    for (CChildFrame* k : kids)
+        s.documentPaths << k->path();
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    s.clipboardHasText = mime && mime->hasText();
+    if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+        s.focusedEditHasSelection = edit->hasSelectedText();
+    s.menuBarVisible = menuBar()->isVisible();
+    s.toolBarVisible = m_ui->toolBar() && m_ui->toolBar()->isVisible();
+    s.statusBarVisible = statusBar()->isVisible();
+    if (!c)
+        return s;
+    const textdoc::DocumentRecord& rec = c->record();
+    s.path = rec.path;
+    s.modified = c->isModified();
+    s.fileReadOnly = rec.fileReadOnly;
+    s.docReadOnly = rec.docReadOnly;
+    if (CTextView* v = c->textView()) {
+        s.doc = cmd::UiSnapshot::Doc::Text;
+        s.hasSelection = v->selectionLength() > 0;
+        s.canUndo = v->canUndo();
+        s.canRedo = v->SendScintilla(QsciScintillaBase::SCI_CANREDO) != 0;
+        s.encoding = v->encoding();
+        s.eolMode = v->eolMode();
+        s.language = v->languageIndex();
+        s.useTabs = v->SendScintilla(QsciScintillaBase::SCI_GETUSETABS) != 0;
+        s.viewFlags = int(c->languageState().viewFlags);
+    } else if (CHexView* h = c->hexView()) {
+        s.doc = cmd::UiSnapshot::Doc::Hex;
+        s.canUndo = h->canUndo();
+    }
+    return s;
+}
+
+void CMainFrame::refreshStatus()
+{
+    cmd::StatusInfo info;
+    if (CChildFrame* c = activeChild()) {
+        info.hasDocument = true;
+        if (CTextView* v = c->textView()) {
+            const long pos = v->currentPos();
+            info.caretLine = int(v->lineFromPosition(pos));
+            info.lineCount = int(v->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT));
+            info.caretColumn = int(v->SendScintilla(QsciScintillaBase::SCI_GETCOLUMN, (unsigned long)pos));
+            info.selectionLength = int(v->selectionLength());
+            info.size = v->length();
+            info.encoding = v->encoding();
+            info.overtype = v->SendScintilla(QsciScintillaBase::SCI_GETOVERTYPE) != 0;
+        } else if (CHexView* h = c->hexView()) {
+            info.hex = true;
+            info.size = h->fileSize();
+            info.hexPosition = h->statusText();
+            info.overtype = true;
+        }
+    }
+    m_status->show(info);
+}
+
+void CMainFrame::openSelectedFile()
+{
+    CChildFrame* c = activeChild();
+    CTextView* v = c ? c->textView() : nullptr;
+    if (!v)
+        return;
+    const long a = v->anchor(), p = v->currentPos();
+    std::string sel;
+    v->textRange(qMin(a, p), qMax(a, p), sel);
+    const bool oneLine = v->lineFromPosition(a) == v->lineFromPosition(p);
+    const long line = v->lineFromPosition(p);
+    const long ls = long(v->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, (unsigned long)line));
+    const long le = long(v->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, (unsigned long)line));
+    std::string lineText;
+    v->textRange(ls, le, lineText);
+    // The component holds every document as UTF-8.
+    auto name = cmd::fileToOpen(QByteArray::fromStdString(sel), oneLine, QByteArray::fromStdString(lineText),
+                                c->record().hasFile() ? paths::pathPart(c->path(), paths::Folder) : QDir::currentPath(),
+                                true);
+    if (name)
+        OpenFile(*name, 5, true);
+}
+
+void CMainFrame::searchLookup()
+{
+    CChildFrame* c = activeChild();
+    CTextView* v = c ? c->textView() : nullptr;
+    if (!v)
+        return;
+    const long a = v->anchor(), p = v->currentPos();
+    std::string sel, word;
+    v->textRange(qMin(a, p), qMax(a, p), sel);
+    const long ws = long(v->SendScintilla(QsciScintillaBase::SCI_WORDSTARTPOSITION, (unsigned long)p, 1L));
+    const long we = long(v->SendScintilla(QsciScintillaBase::SCI_WORDENDPOSITION, (unsigned long)p, 1L));
+    v->textRange(ws, we, word);
+    auto w = cmd::lookupWord(QByteArray::fromStdString(sel), v->lineFromPosition(a) == v->lineFromPosition(p),
+                             QByteArray::fromStdString(word), true);
+    if (!w)
+        return;
+    const std::string name = c->languageState().lookupName;
+    std::string command = m_languages.Props().LookupForFileExpanded("help.command.", name);
+    if (command.empty())
+        command = m_languages.Props().LookupExpanded("help.command");
+    cmd::runHelpLookup(this, QString::fromStdString(command), *w);
 }
 
 void CMainFrame::requestExit()
@@ -31,5 +735,76 @@ void CMainFrame::requestExit()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    // Every modified document is asked about first; a cancel keeps the editor open.
+    if (!closeAllDocuments()) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    savePlacement();
     event->accept();
+    QTimer::singleShot(0, qApp, &QApplication::quit);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    if (event->mimeData()->hasUrls()) {
+        DropFiles(event->mimeData()->urls());
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::DropFiles(const QList<QUrl>& urls)
+{
+    // Names are opened in order; the first folder ends the list.
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).isDir())
+            break;
+        OpenFile(path, 5, true);
+    }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // Files dropped anywhere on the frame, the document area or a document open as files
+    // (the editing component would otherwise insert their names as text).
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (e->mimeData()->hasUrls()) {
+            e->acceptProposedAction();
+            return true;
+        }
+    } else if (event->type() == QEvent::Drop) {
+        auto* e = static_cast<QDropEvent*>(event);
+        if (e->mimeData()->hasUrls()) {
+            DropFiles(e->mimeData()->urls());
+            e->acceptProposedAction();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::watchDrops(QWidget* widget)
+{
+    widget->setAcceptDrops(true);
+    widget->installEventFilter(this);
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
 }

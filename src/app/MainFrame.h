@@ -1,18 +1,77 @@
 #pragma once
+// The main frame: menus, toolbar, status bar and the document area holding the document
+// frames. Every file is opened through OpenFile; commands arrive through OnCommand.
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <string>
 
 class AppSettings;
+class CChildFrame;
+class LanguageTable;
+class QMdiArea;
+class QMdiSubWindow;
+class QUrl;
+namespace cmd {
+class CommandUi;
+class KeyDispatcher;
+class StatusPanes;
+struct UiSnapshot;
+}
 
-// The main frame: menus, toolbar, status bar and the document area.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainFrame(AppSettings& settings, QWidget* parent = nullptr);
+    // `arguments` are the process arguments after the program name, opened by the deferred
+    // start-up relative to `workingDirectory`.
+    CMainFrame(AppSettings& settings, LanguageTable& languages, const QStringList& arguments = {},
+               const QString& workingDirectory = QString(), QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     AppSettings& settings() { return m_settings; }
+    const AppSettings& settings() const { return m_settings; }
+    LanguageTable& languages() { return m_languages; }
+
     // True from construction until the deferred start-up has finished.
     bool starting() const { return m_starting; }
+
+    // Opens a file (open modes 0-4 an encoding, 5 automatic, 6 hex view) or activates the
+    // document that already shows it. Returns the document, or nullptr.
+    CChildFrame* OpenFile(const QString& path, int openMode = 5, bool addToRecent = true);
+    CChildFrame* NewDocument();
+    // Runs a command as the menu (fromAccelerator false) or a key (true) would.
+    void OnCommand(int id, bool fromAccelerator = false);
+
+    // Parses a command line (without the program name) with `baseDir` for relative names.
+    void OpenCommandLine(const QStringList& args, const QString& baseDir);
+    // The open-files request: a command-line string of file names, queued to the frame.
+    Q_INVOKABLE void OpenFilesRequest(const QString& commandLine);
+    // A second start handed over its directory and command line (with program name).
+    void ReceiveHandOver(const QString& directory, const QString& commandLine);
+    // Dropped files: opened in order until the first folder.
+    void DropFiles(const QList<QUrl>& urls);
+    // Makes dropped files on `widget` open as documents.
+    void watchDrops(QWidget* widget);
+
+    CChildFrame* activeChild() const;
+    QList<CChildFrame*> children() const;   // in tab order
+    void activateChild(CChildFrame* child);
+    QMdiArea* documentArea() const { return m_area; }
+    cmd::CommandUi* commandUi() const { return m_ui; }
+    cmd::StatusPanes* statusPanes() const { return m_status; }
+
+    // For document frames.
+    std::string fontScheme() const;
+    QFont schemeFont() const;
+    QStringList fileFilters() const;
+    QString saveFolder() const;
+    QWidget* dialogParent() { return this; }
+    void addToRecent(const QString& path);
+
+    // The state the menus and the toolbar are computed from.
+    cmd::UiSnapshot snapshot() const;
+    void refreshStatus();
 
     // File > Exit, the window's close button and the termination signals all end here.
     void requestExit();
@@ -22,10 +81,41 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void deferredStartup();
+    bool handleFrameCommand(int id, bool fromAccelerator);
+    CChildFrame* createChild();
+    QMdiSubWindow* subWindowOf(CChildFrame* child) const;
+    void onChildState(CChildFrame* child);
+    void onActivated();
+    void updateTitle();
+    void updateTabTips();
+    void rebuildWindowList();
+    void selectFontScheme(int number);
+    void cycleDocument(int step);
+    void openDialog();
+    bool closeAllDocuments();
+    void restorePlacement();
+    void savePlacement();
+    void editCommand(int id);
+    void openSelectedFile();
+    void searchLookup();
 
     AppSettings& m_settings;
+    LanguageTable& m_languages;
+    QStringList m_arguments;
+    QString m_workingDirectory;
     bool m_starting = true;
+    bool m_closing = false;
+    QMdiArea* m_area = nullptr;
+    cmd::CommandUi* m_ui = nullptr;
+    cmd::KeyDispatcher* m_keys = nullptr;
+    cmd::StatusPanes* m_status = nullptr;
+    std::string m_fontScheme;
+    QPointer<CChildFrame> m_lastActive;
 };

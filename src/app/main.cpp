@@ -1,9 +1,13 @@
 #include "app/AppSettings.h"
 #include "app/MainFrame.h"
+#include "app/SingleInstance.h"
 
+#include "language/LanguageTable.h"
+#include "platform/Paths.h"
 #include "platform/UnixSignals.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char* argv[])
 {
@@ -11,16 +15,35 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName("Velmo");
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // 1-2. The settings come first: the single-instance rule reads them.
     AppSettings settings;
+
+    // 3. One instance: a second start hands its command line to the first and ends.
+    SingleInstance instance;
+    const bool first = instance.acquire();
+    if (!first && !settings.editorBit(EditorBits::AllowMultipleInstances)) {
+        QStringList args = QCoreApplication::arguments();
+        const QString line = args.size() < 2 ? QString() : paths::joinCommandLine(args);
+        if (instance.handOver(QDir::currentPath(), line))
+            return 0;
+    }
+
+    // 4. The language configuration.
+    LanguageTable languages;
+    languages.Load(settings.Folder(AppSettings::PropertiesFolder));
+
     int code = 0;
     {
-        CMainFrame frame(settings);
+        // 5-6. The main frame and the message loop.
+        QStringList args = QCoreApplication::arguments();
+        args.removeFirst();
+        CMainFrame frame(settings, languages, args, QDir::currentPath());
+        if (first && instance.listen())
+            QObject::connect(&instance, &SingleInstance::handOverReceived, &frame, &CMainFrame::ReceiveHandOver);
         UnixSignals unixSignals([&frame](int) { frame.requestExit(); });
-        QObject::connect(&frame, &CMainFrame::destroyed, &app, &QApplication::quit);
-        frame.setAttribute(Qt::WA_DeleteOnClose, false);
-        QObject::connect(qApp, &QApplication::lastWindowClosed, &app, &QApplication::quit);
         code = app.exec();
     }
+    // 7. Shut-down: the option word and the search texts are written back.
     settings.SaveAtExit();
     return code;
 }

@@ -1,0 +1,353 @@
+#include "app/ChildFrame.h"
+#include "app/AppSettings.h"
+#include "app/MainFrame.h"
+
+#include "documents/hex/CHexView.h"
+#include "documents/text/TextFile.h"
+#include "documents/text/TextView.h"
+#include "platform/Paths.h"
+#include "platform/Seams.h"
+#include "platform/Texts.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QMdiSubWindow>
+#include <QVBoxLayout>
+
+CChildFrame::CChildFrame(CMainFrame& frame) : QWidget(nullptr), m_frame(frame)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+}
+
+CChildFrame::~CChildFrame() = default;
+
+QWidget* CChildFrame::view() const
+{
+    if (m_hex)
+        return m_hex;
+    return m_text;
+}
+
+void CChildFrame::setView(QWidget* view)
+{
+    if (QWidget* old = this->view()) {
+        m_layout->removeWidget(old);
+        old->deleteLater();
+    }
+    m_text = qobject_cast<CTextView*>(view);
+    m_hex = qobject_cast<CHexView*>(view);
+    m_doc.isHex = m_hex != nullptr;
+    m_layout->addWidget(view);
+    setFocusProxy(view);
+}
+
+CTextView* CChildFrame::createTextView()
+{
+    auto* v = new CTextView(this);
+    setView(v);
+    m_frame.watchDrops(v->viewport());
+    connect(v, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, &CChildFrame::updateState);
+    connect(v, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, &CChildFrame::updateState);
+    connect(v, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { emit statusChanged(this); });
+    connect(v, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int, const char*, int, int, int, int, int, int, int) { emit statusChanged(this); });
+    return v;
+}
+
+CHexView* CChildFrame::createHexView()
+{
+    auto* v = new CHexView(this);
+    setView(v);
+    m_frame.watchDrops(v);
+    v->setSchemeFont(m_frame.schemeFont());
+    connect(v, &CHexView::statusChanged, this, [this](const QString&) { emit statusChanged(this); });
+    connect(v, &CHexView::modifiedChanged, this, [this](bool) { updateState(); });
+    return v;
+}
+
+LanguageInputs CChildFrame::languageInputs() const
+{
+    const AppSettings& s = m_frame.settings();
+    LanguageInputs in;
+    in.editorMask = s.editorMask;
+    in.tabSize = s.tabSize;
+    in.indentSize = s.indentSize;
+    in.highlightColor = uint32_t(s.highLightColor);
+    in.lineEdgeColor = uint32_t(s.lineEdgeColor);
+    in.lineEdgePos = s.lineEdgePos;
+    in.lineTransparent = s.lineTransparent;
+    in.defaultStyle = m_frame.fontScheme();
+    in.unicode = m_text && m_text->encoding() != 0;
+    return in;
+}
+
+void CChildFrame::applyLanguage(int index, bool reapply)
+{
+    if (!m_text)
+        return;
+    LanguageTable& table = m_frame.languages();
+    LanguageInputs in = languageInputs();
+    if (reapply) {
+        in.viewFlags = int(m_language.viewFlags);
+        m_language = styling::ReapplyLanguage(m_text, table, index, in);
+    } else {
+        const std::string name = m_doc.hasFile()
+            ? paths::pathPart(m_doc.path, paths::FileName).toStdString() : std::string();
+        m_language = styling::ApplyLanguage(m_text, table, index, name, in);
+    }
+    m_text->setLanguageIndex(index);
+}
+
+int CChildFrame::languageIndex() const
+{
+    return m_text ? m_text->languageIndex() : -1;
+}
+
+void CChildFrame::applyFontScheme()
+{
+    if (m_text && m_text->languageIndex() >= 0)
+        styling::ApplyStyles(m_text, m_frame.languages(), m_language, m_frame.fontScheme());
+    if (m_hex)
+        m_hex->setSchemeFont(m_frame.schemeFont());
+}
+
+void CChildFrame::newDocument()
+{
+    CTextView* v = createTextView();
+    textdoc::newDocument(m_doc, *v, m_frame.settings().defaultEncoding);
+    applyLanguage(m_frame.languages().LanguageForNewDocument(m_frame.settings().defaultScheme), false);
+    updateState();
+}
+
+bool CChildFrame::loadHex(const QString& path, int* error)
+{
+    CHexView* v = createHexView();
+    QString message;
+    if (!v->load(path, &message)) {
+        if (error)
+            *error = errno ? errno : EIO;
+        return false;
+    }
+    m_doc.path = path;
+    m_doc.fileStamp = textdoc::fileStamp(path);
+    m_doc.changedOutside = false;
+    m_doc.fileReadOnly = textdoc::isFileReadOnly(path);
+    if (m_doc.fileReadOnly)
+        v->setReadOnly(true);
+    return true;
+}
+
+bool CChildFrame::load(const QString& path, int openMode, int* error)
+{
+    bool ok;
+    if (openMode == 6) {
+        ok = loadHex(path, error);
+    } else {
+        CTextView* v = createTextView();
+        textdoc::IoResult r = textdoc::loadDocument(m_doc, *v, path, openMode);
+        ok = r.ok;
+        if (!ok && error)
+            *error = r.error;
+        if (ok)
+            applyLanguage(m_frame.languages().FindLanguage(path), false);
+    }
+    updateState();
+    return ok;
+}
+
+bool CChildFrame::save()
+{
+    if (!m_doc.hasFile())
+        return saveAs();
+    bool ok;
+    if (m_hex) {
+        ok = m_hex->save();
+        if (ok) {
+            m_doc.fileStamp = textdoc::fileStamp(m_doc.path);
+            m_doc.changedOutside = false;
+        }
+    } else {
+        ok = textdoc::saveDocument(m_doc, *m_text, this);
+    }
+    updateState();
+    return ok;
+}
+
+bool CChildFrame::saveAs()
+{
+    if (!m_text)
+        return save();   // the hex view writes in place only
+    seams::FileDialogRequest req;
+    req.title = texts::menu(107, "Save As");
+    req.filters = m_frame.fileFilters();
+    req.directory = m_frame.saveFolder();
+    if (m_doc.hasFile())
+        req.fileName = m_doc.path;
+    seams::FileDialogResult res = seams::fileDialogs().save(m_frame.dialogParent(), req);
+    if (!res.accepted || res.files.isEmpty())
+        return false;
+    const bool ok = textdoc::saveDocumentAs(m_doc, *m_text, res.files.first(), this);
+    if (ok) {
+        applyLanguage(m_frame.languages().FindLanguage(m_doc.path), true);
+        m_frame.addToRecent(m_doc.path);
+    }
+    updateState();
+    return ok;
+}
+
+bool CChildFrame::reload()
+{
+    if (!m_doc.hasFile())
+        return false;
+    bool ok;
+    if (m_hex) {
+        int err = 0;
+        ok = loadHex(m_doc.path, &err);
+        if (!ok)
+            textdoc::showOpenFailure(this, m_doc.path, err);
+    } else {
+        ok = textdoc::reloadDocument(m_doc, *m_text, this);
+    }
+    updateState();
+    return ok;
+}
+
+bool CChildFrame::isModified() const
+{
+    if (m_hex)
+        return textdoc::isModified(m_doc, m_hex->isModified());
+    return m_text && textdoc::isModified(m_doc, *m_text);
+}
+
+QString CChildFrame::title() const
+{
+    return m_doc.title(m_frame.settings().editorBit(EditorBits::ShowFullPath));
+}
+
+int CChildFrame::tabIcon() const
+{
+    if (m_hex)
+        return textdoc::tabIcon(m_doc, m_hex->isModified());
+    return m_text ? textdoc::tabIcon(m_doc, *m_text) : 0;
+}
+
+bool CChildFrame::querySave()
+{
+    if (!isModified())
+        return true;
+    const QString text = texts::str(1050, "Save changes to: %s?").replace(QLatin1String("%s"), title());
+    switch (seams::message(m_frame.dialogParent(), text, seams::MB_YESNOCANCEL | seams::MB_ICONWARNING)) {
+    case seams::IDYES: return save();
+    case seams::IDNO: return true;
+    default: return false;
+    }
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event)
+{
+    if (!m_closing && !querySave()) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    event->accept();
+}
+
+bool CChildFrame::chooseLanguage(int command)
+{
+    LanguageTable& table = m_frame.languages();
+    const int index = table.IndexForCommand(command);
+    if (index == -2)
+        return false;
+    const bool wantHex = index == -1;
+    if (wantHex == m_doc.isHex) {
+        if (!wantHex && index != languageIndex())
+            applyLanguage(index, true);
+        return true;
+    }
+    // Switching views reloads from disk: a document without a file cannot become hex,
+    // and unsaved edits are saved first or the switch does not happen.
+    if (!m_doc.hasFile())
+        return true;
+    if (isModified()) {
+        const QString text = texts::str(1050, "Save changes to: %s?").replace(QLatin1String("%s"), title());
+        int answer = seams::message(m_frame.dialogParent(), text, seams::MB_YESNOCANCEL | seams::MB_ICONWARNING);
+        if (answer == seams::IDCANCEL || (answer == seams::IDYES && !save()))
+            return true;
+    }
+    const QString path = m_doc.path;
+    int err = 0;
+    bool ok = wantHex ? loadHex(path, &err) : false;
+    if (!wantHex) {
+        CTextView* v = createTextView();
+        textdoc::IoResult r = textdoc::loadDocument(m_doc, *v, path, 5);
+        ok = r.ok;
+        err = r.error;
+        if (ok)
+            applyLanguage(index, false);
+    }
+    if (!ok)
+        textdoc::showOpenFailure(this, path, err);
+    updateState();
+    if (QWidget* v = view())
+        v->setFocus();
+    return true;
+}
+
+void CChildFrame::placeCaret(int line, int column)
+{
+    if (!m_text)
+        return;
+    if (line < 0)
+        line = 0;
+    m_text->ensureVisibleEnforcePolicy(line);
+    long pos = long(m_text->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, (unsigned long)line));
+    if (pos < 0)
+        pos = m_text->length();
+    if (column > 1) {
+        const long end = long(m_text->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION,
+                                                   (unsigned long)m_text->lineFromPosition(pos)));
+        long target = m_text->positionRelative(pos, column - 1);
+        if (target == 0 || target > end)   // past the text or the line: stop at the line end
+            target = end;
+        pos = target;
+    }
+    m_text->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, (unsigned long)pos);
+}
+
+bool CChildFrame::onCommand(int id, bool)
+{
+    switch (id) {
+    case 106: save(); return true;
+    case 107: saveAs(); return true;
+    case 109: reload(); return true;
+    case 103: closeDocument(); return true;
+    default: break;
+    }
+    if (id >= 501 && id <= 510 && m_text) {
+        textdoc::runDocumentCommand(m_doc, *m_text, id);
+        updateState();
+        emit statusChanged(this);
+        return true;
+    }
+    if (m_hex && m_hex->command(id))
+        return true;
+    return false;
+}
+
+bool CChildFrame::closeDocument()
+{
+    // The document's window closes with it; the close asks about unsaved changes.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        return sub->close();
+    return close();
+}
+
+void CChildFrame::updateState()
+{
+    setWindowTitle(title());
+    emit stateChanged(this);
+    emit statusChanged(this);
+}

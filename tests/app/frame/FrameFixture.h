@@ -1,0 +1,96 @@
+#pragma once
+// A real main frame on the offscreen platform, with its own program and data folders.
+#include "app/AppSettings.h"
+#include "app/ChildFrame.h"
+#include "app/MainFrame.h"
+#include "documents/text/TextView.h"
+#include "language/LanguageTable.h"
+#include "platform/Seams.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+inline void pump(int ms = 0)
+{
+    QElapsedTimer t;
+    t.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    } while (t.elapsed() < ms);
+}
+
+struct FrameFixture : ::testing::Test {
+    QTemporaryDir program, data, files;
+    std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<LanguageTable> languages;
+    std::unique_ptr<CMainFrame> frame;
+    seams::ScriptedMessageBox box;
+    seams::ScriptedFileDialogs dialogs;
+    std::unique_ptr<seams::ScopedMessageBox> boxScope;
+    std::unique_ptr<seams::ScopedFileDialogs> dialogScope;
+
+    void SetUp() override
+    {
+        qputenv("VELMO_DATA_DIR", data.path().toUtf8());
+        boxScope = std::make_unique<seams::ScopedMessageBox>(&box);
+        dialogScope = std::make_unique<seams::ScopedFileDialogs>(&dialogs);
+        writeIni();
+        settings = std::make_unique<AppSettings>(program.path());
+        languages = std::make_unique<LanguageTable>();
+        languages->Load(settings->Folder(AppSettings::PropertiesFolder));
+    }
+
+    virtual void writeIni() {}
+
+    void start(const QStringList& args = {}, const QString& cwd = QString())
+    {
+        frame = std::make_unique<CMainFrame>(*settings, *languages, args, cwd.isEmpty() ? files.path() : cwd);
+        bool done = false;
+        QObject::connect(frame.get(), &CMainFrame::deferredStartupDone, [&] { done = true; });
+        for (int i = 0; i < 200 && !done; ++i)
+            pump(5);
+        ASSERT_TRUE(done);
+    }
+
+    void TearDown() override
+    {
+        if (frame) {
+            box.defaultAnswer = seams::IDNO;   // never keep the test waiting on a prompt
+            frame->close();
+            frame.reset();
+        }
+        pump();
+        qunsetenv("VELMO_DATA_DIR");
+    }
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = files.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+        return path;
+    }
+
+    QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+
+    QStringList openPaths() const
+    {
+        QStringList out;
+        for (CChildFrame* c : frame->children())
+            out << c->path();
+        return out;
+    }
+};
