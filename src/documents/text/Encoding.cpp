@@ -150,13 +150,6 @@ void appendAnsiAsUtf8(const char* data, size_t n, std::string& out)
 
 // --- UTF-16 to UTF-8 ---------------------------------------------------------------
 
-void Utf16Decoder::emitUnit(char32_t c, std::string& out)
-{
-    char buf[4];
-    char* e = putUtf8(buf, c);
-    out.append(buf, size_t(e - buf));
-}
-
 void Utf16Decoder::decode(const char* data, size_t n, std::string& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(data);

@@ -56,7 +56,6 @@ public:
     void finish(std::string& out);
 
 private:
-    void emitUnit(char32_t c, std::string& out);
     bool big_;
     int pendingByte_ = -1;       // first byte of a cut-off code unit
     char16_t pendingHigh_ = 0;   // a high surrogate waiting for its partner

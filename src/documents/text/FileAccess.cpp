@@ -232,10 +232,15 @@ IoResult SafeFileWriter::open(const QString& path)
     if (existed_) {
         if (S_ISDIR(st.st_mode))
             return IoResult::failure(EISDIR);
+        // Devices and pipes are no text files; a pipe without a reader would hang us.
+        if (!S_ISREG(st.st_mode))
+            return IoResult::failure(EINVAL);
         // A file whose owner may not write it is refused, even where the folder would
         // let us replace it.
-        if (!(st.st_mode & S_IWUSR) || access(target_.c_str(), W_OK) != 0)
-            return IoResult::failure(access(target_.c_str(), W_OK) != 0 ? errno : EACCES);
+        if (access(target_.c_str(), W_OK) != 0)
+            return IoResult::failure(errno);
+        if (!(st.st_mode & S_IWUSR))
+            return IoResult::failure(EACCES);
         mode_ = st.st_mode & 07777;
         uid_ = st.st_uid;
         gid_ = st.st_gid;
@@ -245,24 +250,18 @@ IoResult SafeFileWriter::open(const QString& path)
         mode_ = 0666 & ~currentUmask();
     }
 
-    if (existed_ && !S_ISREG(st.st_mode)) {
-        // A device or pipe cannot be replaced: write it directly.
-        inPlace_ = true;
+    std::string templ = dirOf(target_) + "/." + nameOf(target_).substr(0, 100) + ".vsave-XXXXXX";
+    int fd = mkostemp(templ.data(), O_CLOEXEC);
+    if (fd >= 0) {
+        fd_ = fd;
+        temp_ = templ;
+    } else if (errno == EACCES || errno == EPERM) {
+        inPlace_ = true;   // the folder takes no new file
     } else {
-        std::string name = nameOf(target_).substr(0, 100);
-        std::string templ = dirOf(target_) + "/." + name + ".vsave-XXXXXX";
-        int fd = mkostemp(templ.data(), O_CLOEXEC);
-        if (fd >= 0) {
-            fd_ = fd;
-            temp_ = templ;
-        } else if (errno == EACCES || errno == EPERM) {
-            inPlace_ = true;   // the folder takes no new file
-        } else {
-            return IoResult::failure(errno);
-        }
+        return IoResult::failure(errno);
     }
     if (inPlace_) {
-        int fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0)
             return IoResult::failure(errno);
         fd_ = fd;

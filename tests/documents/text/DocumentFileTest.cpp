@@ -97,6 +97,9 @@ TEST_F(DocumentTest, SavingKeepsModeFollowsLinksAndRefusesReadOnlyTargets)
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_TRUE(box.shown[0].text.endsWith(systemErrorText(EACCES)));
     EXPECT_TRUE(view.isModified());
+
+    // Devices are refused rather than written or replaced.
+    EXPECT_EQ(saveText(view, "/dev/null").error, EINVAL);
 }
 
 TEST_F(DocumentTest, AFolderThatTakesNoNewFileIsWrittenInPlace)
