@@ -170,6 +170,13 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
 
+    // The clipboard is asked only when it changes, not on every idle refresh.
+    auto clipboardChanged = [this] {
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        m_clipboardHasText = mime && mime->hasText();
+    };
+    clipboardChanged();
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, clipboardChanged);
     m_ui->setIdleRefresh(true);
 
     if (m_settings.editorBit(EditorBits::AutoUpdate))
@@ -627,8 +634,7 @@ cmd::UiSnapshot CMainFrame::snapshot() const
     s.activeDocument = int(kids.indexOf(c));
     for (CChildFrame* k : kids)
         s.documentPaths << k->path();
-    const QMimeData* mime = QApplication::clipboard()->mimeData();
-    s.clipboardHasText = mime && mime->hasText();
+    s.clipboardHasText = m_clipboardHasText;
     if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
         s.focusedEditHasSelection = edit->hasSelectedText();
     s.menuBarVisible = menuBar()->isVisible();

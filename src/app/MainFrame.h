@@ -112,6 +112,7 @@ private:
     QString m_workingDirectory;
     bool m_starting = true;
     bool m_closing = false;
+    bool m_clipboardHasText = false;
     QMdiArea* m_area = nullptr;
     cmd::CommandUi* m_ui = nullptr;
     cmd::KeyDispatcher* m_keys = nullptr;
