@@ -7,7 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/utsname.h>
 
 namespace console {
@@ -203,7 +207,7 @@ int Interpreter::cmdExit(ParseNode* n)
             errorLevel_ = *code;
         return errorLevel_;
     }
-    if (console_)
+    if (console_ && !savedTitle_.empty())
         console_->setTitle(savedTitle_);
     throw ExitRequest{code.value_or(errorLevel_)};
 }
@@ -490,11 +494,21 @@ int Interpreter::runFor(ParseNode* n)
         }
         return result;
     }
-    if (n->forSwitches & ForF) {
-        message(msg::SyntaxIncorrect);
-        return 1;
+    if (n->forSwitches & ForF)
+        return runForFile(n);
+    if (n->forSwitches & ForR) {
+        ustring root = n->forOptions.empty() ? u"." : stripQuotes(n->forOptions);
+        return runForRecursive(n, set, resolvePath(root));
     }
-    for (const auto& word : set) {
+    return runForWords(n, set, u"");
+}
+
+int Interpreter::runForWords(ParseNode* n, const std::vector<ustring>& set, uview prefix)
+{
+    char16_t var = n->forVariable;
+    int result = 0;
+    for (const auto& w : set) {
+        ustring word = ustring(prefix) + w;
         if (!hasWildcards(word)) {
             if (n->forSwitches & ForD)
                 continue;
@@ -502,9 +516,10 @@ int Interpreter::runFor(ParseNode* n)
         } else {
             ustring native = nativePath(stripQuotes(word));
             size_t slash = native.rfind('/');
-            ustring folderPart = slash == ustring::npos ? ustring() : ustring(uview(word).substr(0, slash + 1));
+            ustring folderPart = slash == ustring::npos ? ustring() : native.substr(0, slash + 1);
             ustring pattern = native.substr(slash == ustring::npos ? 0 : slash + 1);
-            QDir dir(toQ(resolvePath(slash == ustring::npos ? u"." : native.substr(0, slash + 1))));
+            QDir dir(toQ(resolvePath(slash == ustring::npos ? u"." : folderPart)));
+            // Hidden entries are not matched; folders only with /D.
             QDir::Filters filters = (n->forSwitches & ForD) ? QDir::Dirs | QDir::NoDotAndDotDot
                                                             : QDir::Files | QDir::System;
             const QStringList entries = dir.entryList(filters, QDir::Name);
@@ -518,6 +533,236 @@ int Interpreter::runFor(ParseNode* n)
         }
         if (gotoFlag_)
             break;
+    }
+    return result;
+}
+
+int Interpreter::runForRecursive(ParseNode* n, const std::vector<ustring>& set, const ustring& folder)
+{
+    ustring prefix = folder;
+    if (prefix.empty() || prefix.back() != '/')
+        prefix += u'/';
+    int result = runForWords(n, set, prefix);
+    if (gotoFlag_)
+        return result;
+    QDir dir(toQ(folder));
+    const QStringList subs = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    for (const QString& s : subs) {
+        result = runForRecursive(n, set, prefix + fromQ(s));
+        if (gotoFlag_)
+            break;
+    }
+    return result;
+}
+
+bool Interpreter::readCommandOutput(uview command, std::string& output)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    ustring comspec = variable(u"COMSPEC").value_or(options_.comspec);
+    SpawnRequest req;
+    req.program = toLocal8(resolvePath(comspec));
+    req.argv = {toLocal8(comspec), "/S", "/C", "\"" + toUtf8(command) + "\""};
+    req.envp = env_.toEnvp();
+    req.directory = toLocal8(cwd_);
+    for (int h = 0; h < 10; ++h)
+        req.fds[h] = handles_[h].console ? (h < 3 && console_ ? console_->nativeHandle(h) : -1) : handles_[h].fd;
+    req.fds[1] = fds[1];
+    SpawnResult r = spawnProcess(req);
+    ::close(fds[1]);
+    if (r.pid < 0) {
+        ::close(fds[0]);
+        return false;
+    }
+    char buf[4096];
+    for (;;) {
+        ssize_t got = ::read(fds[0], buf, sizeof buf);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        output.append(buf, size_t(got));
+    }
+    ::close(fds[0]);
+    waitForChild(r.pid);
+    return true;
+}
+
+int Interpreter::runForFile(ParseNode* n)
+{
+    // Options.
+    ustring opts = n->forOptions;
+    if (opts.size() >= 2 && (opts[0] == '"' || opts[0] == '\'') && opts.back() == opts[0])
+        opts = opts.substr(1, opts.size() - 2);
+    char16_t eol = ';';
+    ustring delims = u" ";
+    int skip = 0;
+    std::vector<int> tokens{1};
+    bool rest = false;
+    size_t i = 0;
+    while (i < opts.size()) {
+        while (i < opts.size() && isBlank(opts[i]))
+            ++i;
+        if (i >= opts.size())
+            break;
+        uview o = uview(opts).substr(i);
+        if (startsWithNoCase(o, u"eol=") && o.size() >= 5) {
+            eol = o[4];
+            i += 5;
+        } else if (startsWithNoCase(o, u"delims=")) {
+            size_t k = i + 7;
+            ustring d;
+            while (k < opts.size() && !(isBlank(opts[k]) && k + 1 < opts.size()))
+                d += opts[k++];
+            delims = d.size() >= 32 ? ustring(u" ") : d;
+            i = k;
+        } else if (startsWithNoCase(o, u"skip=")) {
+            size_t used = 0;
+            skip = strtol32(o.substr(5), &used);
+            if (used == 0 || skip < 1) {
+                message(msg::Unexpected, {ustring(o)});
+                return 1;
+            }
+            i += 5 + used;
+        } else if (startsWithNoCase(o, u"tokens=")) {
+            tokens.clear();
+            size_t k = i + 7;
+            for (;;) {
+                if (k < opts.size() && opts[k] == '*') {
+                    rest = true;
+                    ++k;
+                    break;
+                }
+                size_t used = 0;
+                int a = strtol32(uview(opts).substr(k), &used);
+                if (used == 0)
+                    break;
+                k += used;
+                int b = a;
+                if (k < opts.size() && opts[k] == '-') {
+                    size_t used2 = 0;
+                    b = strtol32(uview(opts).substr(k + 1), &used2);
+                    if (used2 == 0)
+                        break;
+                    k += 1 + used2;
+                }
+                for (int t = a; t <= b; ++t)
+                    if (t >= 1 && t <= 31)
+                        tokens.push_back(t);
+                if (k < opts.size() && opts[k] == ',')
+                    ++k;
+                else if (!(k < opts.size() && opts[k] == '*'))
+                    break;
+            }
+            std::sort(tokens.begin(), tokens.end());
+            tokens.erase(std::unique(tokens.begin(), tokens.end()), tokens.end());
+            i = k;
+        } else {
+            message(msg::Unexpected, {ustring(o)});
+            return 1;
+        }
+    }
+
+    // The set: a command in single quotes, a string in double quotes, or files.
+    ustring setText = trimBlanks(n->forSet);
+    std::vector<ustring> texts; // whole texts, each with its lines
+    if (setText.size() >= 2 && setText[0] == '\'' && setText.back() == '\'') {
+        std::string out;
+        if (!readCommandOutput(uview(setText).substr(1, setText.size() - 2), out)) {
+            message(msg::NotRecognized, {setText.substr(1, setText.size() - 2)});
+            return 1;
+        }
+        texts.push_back(fromUtf8(out));
+    } else if (setText.size() >= 2 && setText[0] == '"' && setText.back() == '"') {
+        texts.push_back(setText.substr(1, setText.size() - 2));
+    } else {
+        std::vector<ustring> files;
+        ustring w;
+        bool quoted = false;
+        for (char16_t c : setText) {
+            if (c == '"')
+                quoted = !quoted;
+            if (!quoted && isBlank(c)) {
+                if (!w.empty())
+                    files.push_back(w);
+                w.clear();
+            } else {
+                w += c;
+            }
+        }
+        if (!w.empty())
+            files.push_back(w);
+        for (const auto& f : files) {
+            QFile file(toQ(resolvePath(stripQuotes(f))));
+            if (!file.open(QIODevice::ReadOnly)) {
+                err(u"The system cannot find the file " + stripQuotes(f) + u".\r\n");
+                return 1;
+            }
+            QByteArray bytes = file.readAll();
+            texts.push_back(fromUtf8(std::string_view(bytes.constData(), size_t(bytes.size()))));
+        }
+    }
+
+    int result = 0;
+    char16_t var = n->forVariable;
+    for (ustring text : texts) {
+        if (text.empty() || text.back() != '\n')
+            text += u'\n';
+        int skipped = 0;
+        size_t pos = 0;
+        while (pos < text.size() && !gotoFlag_) {
+            size_t nl = text.find(u'\n', pos);
+            ustring line = text.substr(pos, nl - pos);
+            pos = nl + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (skipped < skip) {
+                ++skipped;
+                continue;
+            }
+            if (line.empty())
+                continue;
+            // Cut into tokens: runs of delimiters separate, leading ones are skipped.
+            std::vector<std::pair<size_t, size_t>> spans;
+            size_t k = 0;
+            while (k < line.size()) {
+                while (k < line.size() && delims.find(line[k]) != ustring::npos)
+                    ++k;
+                if (k >= line.size())
+                    break;
+                size_t start = k;
+                while (k < line.size() && delims.find(line[k]) == ustring::npos)
+                    ++k;
+                spans.push_back({start, k});
+            }
+            if (spans.empty() || line[spans[0].first] == eol)
+                continue;
+            std::vector<std::pair<char16_t, ustring>> values;
+            bool any = false;
+            char16_t letter = var;
+            int last = 0;
+            for (int t : tokens) {
+                ustring v;
+                if (size_t(t) <= spans.size()) {
+                    v = line.substr(spans[size_t(t) - 1].first, spans[size_t(t) - 1].second - spans[size_t(t) - 1].first);
+                    any = true;
+                }
+                values.push_back({letter++, v});
+                last = t;
+            }
+            if (rest) {
+                ustring v;
+                if (size_t(last) < spans.size()) {
+                    v = line.substr(spans[size_t(last)].first);
+                    any = true;
+                }
+                values.push_back({letter++, v});
+            }
+            if (!any)
+                continue;
+            result = runForBody(n, values);
+        }
     }
     return result;
 }

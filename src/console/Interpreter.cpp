@@ -252,9 +252,8 @@ void Interpreter::startUp(uview arguments, bool& haveCommand, bool& stay, ustrin
     if (!(haveCommand && !stay) && handles_[1].console) {
         if (colour < 0)
             colour = options_.settings.defaultColor;
-        if (colour < 0)
-            colour = console_->attribute();
-        if ((colour >> 4) != (colour & 15))
+        // Without /T or a configured colour the console keeps its own attribute.
+        if (colour >= 0 && (colour >> 4) != (colour & 15))
             console_->fillAttribute(colour);
     }
 }
@@ -333,6 +332,7 @@ void Interpreter::interactiveLoop()
     };
     for (;;) {
         gotoFlag_ = false;
+        takeCtrlC();
         try {
             Parser::Result r = parser_.parse(src);
             if (r.status == Parser::Result::Eof)
@@ -621,7 +621,8 @@ int Interpreter::runCommand(ParseNode* n, int mode)
         adjusted.text2 = args;
         target = &adjusted;
     }
-    bool setTitle = console_ && row != commands::Title;
+    // Without a known title (a terminal cannot report its own) the title is left alone.
+    bool setTitle = console_ && row != commands::Title && !savedTitle_.empty();
     if (setTitle)
         console_->setTitle(savedTitle_ + u" - " + n->text1 + n->text2);
     int r = runBuiltin(row, target);

@@ -133,6 +133,10 @@ private:
     int runPipe(ParseNode* node);
     int runHelp(int row);
     int runFor(ParseNode* node);
+    int runForWords(ParseNode* node, const std::vector<ustring>& words, uview prefix);
+    int runForRecursive(ParseNode* node, const std::vector<ustring>& words, const ustring& folder);
+    int runForFile(ParseNode* node);
+    bool readCommandOutput(uview command, std::string& output);
     int runForBody(ParseNode* node, const std::vector<std::pair<char16_t, ustring>>& values);
     void substituteFor(ParseNode& node, const std::vector<std::pair<char16_t, ustring>>& values);
 
