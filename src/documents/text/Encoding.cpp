@@ -336,7 +336,7 @@ void AnsiEncoder::encode(const char* data, size_t n, std::string& out)
         size_t len = 1;
         while (i + len < end && len < 4 && isCont(static_cast<unsigned char>(data[i + len])))
             ++len;
-        ansi::appendAnsi(std::string_view(data + i, len), out);
+        replaced_ += ansi::appendAnsi(std::string_view(data + i, len), out);
         i += len;
     }
     carry_.assign(data + n - tail, tail);
@@ -345,7 +345,7 @@ void AnsiEncoder::encode(const char* data, size_t n, std::string& out)
 void AnsiEncoder::finish(std::string& out)
 {
     if (!carry_.empty())
-        ansi::appendAnsi(carry_, out);
+        replaced_ += ansi::appendAnsi(carry_, out);
     carry_.clear();
 }
 

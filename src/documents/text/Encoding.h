@@ -83,9 +83,12 @@ class AnsiEncoder {
 public:
     void encode(const char* data, size_t n, std::string& out);
     void finish(std::string& out);
+    // Characters written as "?" so far.
+    size_t replaced() const { return replaced_; }
 
 private:
     std::string carry_;
+    size_t replaced_ = 0;
 };
 
 } // namespace textdoc

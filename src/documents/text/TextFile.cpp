@@ -38,6 +38,8 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
     BlockReader reader;
     if (IoResult r = reader.open(path); !r)
         return r;
+    if (reader.size() > 0x7FFFFFFF - int64_t(4 * kBlockSize))
+        return IoResult::failure(EFBIG);
     std::string block;
     if (IoResult r = reader.next(block); !r)
         return r;
@@ -148,8 +150,10 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
     return {};
 }
 
-IoResult saveText(CTextView& view, const QString& path)
+IoResult saveText(CTextView& view, const QString& path, size_t* unmappable)
 {
+    if (unmappable)
+        *unmappable = 0;
     SafeFileWriter writer;
     if (IoResult r = writer.open(path); !r)
         return r;
@@ -207,6 +211,8 @@ IoResult saveText(CTextView& view, const QString& path)
         return res;
     if (IoResult res = writer.commit(); !res)
         return res;
+    if (unmappable)
+        *unmappable = ansiEnc.replaced();
     view.setSavePoint();
     return {};
 }

@@ -16,14 +16,16 @@ enum class LoadKind {
 };
 
 // Loads `path` into the view. openMode 0-4 forces that encoding, anything else
-// detects it. On success the caret is at 0, the line-end mode is the file's and the
+// detects it. Files beyond the component's 2 GiB limit are refused (EFBIG). On success the caret is at 0, the line-end mode is the file's and the
 // save point is set. A read error fails the load: an opened document is left empty,
 // a reloaded one keeps the text it had. The view's read-only state is kept.
 IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind kind = LoadKind::Open);
 
 // Writes the view's text to `path` in the view's encoding. Only a successful write
-// sets the save point; a failed one leaves the old file as it was.
-IoResult saveText(CTextView& view, const QString& path);
+// sets the save point; a failed one leaves the old file as it was. For an ANSI
+// document, `unmappable` (when given) receives the number of characters the code
+// page could not hold and that were written as "?".
+IoResult saveText(CTextView& view, const QString& path, size_t* unmappable = nullptr);
 
 // Loads the file again in the view's encoding, keeping the caret and the first
 // visible line where the new text allows.

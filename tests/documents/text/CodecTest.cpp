@@ -114,6 +114,12 @@ TEST_F(TextDocTest, ToAnsiReplacesOnlyWhatTheCodePageLacksAndLeavesTheClipboard)
     EXPECT_TRUE(view.isModified());
     EXPECT_EQ(view.currentPos(), 7);   // still after the fifth character
     EXPECT_EQ(saved(), bytesOf({'a', 0x80, ' ', 'b', '?', ' ', 'c', '?'}));
+
+    // Characters typed later that the code page lacks are counted when saved.
+    view.addText("\xD0\x96\xE2\x82\xAC");
+    size_t unmappable = 99;
+    EXPECT_TRUE(saveText(view, path("typed.txt"), &unmappable).ok);
+    EXPECT_EQ(unmappable, 1u);
 }
 
 TEST_F(TextDocTest, UnicodeRelabelKeepsTextUndoAndModifiedState)
