@@ -2,6 +2,7 @@
 #include "app/AppSettings.h"
 #include "app/MainFrame.h"
 
+#include "app/commands/DocumentCommands.h"
 #include "documents/hex/CHexView.h"
 #include "documents/text/TextFile.h"
 #include "documents/text/TextView.h"
@@ -10,7 +11,11 @@
 #include "platform/Texts.h"
 
 #include <QCloseEvent>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QMimeData>
+#include <QUrl>
 #include <QMdiSubWindow>
 #include <QVBoxLayout>
 
@@ -326,6 +331,16 @@ bool CChildFrame::onCommand(int id, bool)
     case 103: closeDocument(); return true;
     default: break;
     }
+    if (id == 681 && m_text) {
+        setMonitorClipboard(!m_monitorClipboard);
+        return true;
+    }
+    if ((id == 683 || id == 685) && m_doc.hasFile()) {
+        // The desktop's default application for the file, or its folder.
+        const QString target = id == 683 ? m_doc.path : paths::pathPart(m_doc.path, paths::Folder);
+        cmd::openUrl(QUrl::fromLocalFile(target));
+        return true;
+    }
     if (id >= 501 && id <= 510 && m_text) {
         textdoc::runDocumentCommand(m_doc, *m_text, id);
         updateState();
@@ -335,6 +350,32 @@ bool CChildFrame::onCommand(int id, bool)
     if (m_hex && m_hex->command(id))
         return true;
     return false;
+}
+
+void CChildFrame::setMonitorClipboard(bool on)
+{
+    if (on == m_monitorClipboard)
+        return;
+    m_monitorClipboard = on;
+    QClipboard* clip = QApplication::clipboard();
+    if (on)
+        m_clipboardConnection = connect(clip, &QClipboard::dataChanged, this, &CChildFrame::clipboardChanged);
+    else
+        disconnect(m_clipboardConnection);
+}
+
+void CChildFrame::clipboardChanged()
+{
+    // Every new text on the clipboard goes in at the caret as one undoable step.
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    if (!m_text || !mime || !mime->hasText() || m_text->isReadOnly())
+        return;
+    QByteArray bytes = mime->text().toUtf8();
+    m_text->beginUndoAction();
+    const long at = m_text->currentPos();
+    m_text->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, (unsigned long)at, bytes.constData());
+    m_text->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, (unsigned long)(at + bytes.size()));
+    m_text->endUndoAction();
 }
 
 bool CChildFrame::closeDocument()

@@ -64,6 +64,10 @@ public:
     // Puts the caret at zero-based line `line` and character `column` (command line).
     void placeCaret(int line, int column);
 
+    // Monitor Clipboard (681): new clipboard text is inserted at the caret.
+    void setMonitorClipboard(bool on);
+    bool monitorClipboard() const { return m_monitorClipboard; }
+
     // Refreshes title and tab icon and tells the main frame.
     void updateState();
 
@@ -80,6 +84,7 @@ private:
     CHexView* createHexView();
     LanguageInputs languageInputs() const;
     bool loadHex(const QString& path, int* error);
+    void clipboardChanged();
 
     CMainFrame& m_frame;
     textdoc::DocumentRecord m_doc;
@@ -88,4 +93,6 @@ private:
     CHexView* m_hex = nullptr;
     LanguageState m_language;
     bool m_closing = false;
+    bool m_monitorClipboard = false;
+    QMetaObject::Connection m_clipboardConnection;
 };

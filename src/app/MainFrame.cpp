@@ -234,6 +234,11 @@ CChildFrame* CMainFrame::createChild()
     auto* child = new CChildFrame(*this);
     QMdiSubWindow* sub = m_area->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates, Qt::WindowStates now) {
+        // Maximising a window of the windowed arrangement goes back to tabs.
+        if ((now & Qt::WindowMaximized) && m_area->viewMode() == QMdiArea::SubWindowView && !m_starting)
+            QTimer::singleShot(0, this, [this] { m_area->setViewMode(QMdiArea::TabbedView); updateTabTips(); });
+    });
     connect(child, &CChildFrame::stateChanged, this, &CMainFrame::onChildState);
     connect(child, &CChildFrame::statusChanged, this, [this](CChildFrame* c) {
         if (c == activeChild())
@@ -436,7 +441,9 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
         m_area->setViewMode(QMdiArea::SubWindowView);
         m_area->cascadeSubWindows();
         return true;
-    case 811: case 812: case 813:
+    case 811: tile(Qt::Vertical); return true;     // windows one above the other
+    case 812: tile(Qt::Horizontal); return true;   // windows side by side
+    case 813:
         m_area->setViewMode(QMdiArea::SubWindowView);
         m_area->tileSubWindows();
         return true;
@@ -472,8 +479,14 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
 
 void CMainFrame::editCommand(int id)
 {
-    // Cut, Copy and Paste go to whatever has the focus, so that they work in panels too.
+    // Cut, Copy and Paste go to whatever has the focus, so that they work in panels too;
+    // with the focus on nothing that edits, they go to the active document.
     QWidget* w = QApplication::focusWidget();
+    const bool edits = qobject_cast<QsciScintillaBase*>(w) || qobject_cast<CHexView*>(w) || qobject_cast<QLineEdit*>(w)
+                       || qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w);
+    if (!edits)
+        if (CChildFrame* c = activeChild())
+            w = c->view();
     if (auto* sci = qobject_cast<QsciScintillaBase*>(w)) {
         sci->SendScintilla(id == 202 ? QsciScintillaBase::SCI_CUT
                            : id == 203 ? QsciScintillaBase::SCI_COPY : QsciScintillaBase::SCI_PASTE);
@@ -543,6 +556,27 @@ bool CMainFrame::closeAllDocuments()
         }
     }
     return true;
+}
+
+void CMainFrame::tile(Qt::Orientation direction)
+{
+    m_area->setViewMode(QMdiArea::SubWindowView);
+    const QList<QMdiSubWindow*> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+    if (subs.isEmpty())
+        return;
+    const QRect area = m_area->viewport()->rect();
+    const int n = int(subs.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* sub = subs[i];
+        sub->showNormal();
+        if (direction == Qt::Vertical) {
+            const int h = area.height() / n;
+            sub->setGeometry(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
+        } else {
+            const int w = area.width() / n;
+            sub->setGeometry(i * w, 0, i == n - 1 ? area.width() - i * w : w, area.height());
+        }
+    }
 }
 
 void CMainFrame::cycleDocument(int step)
@@ -657,6 +691,7 @@ cmd::UiSnapshot CMainFrame::snapshot() const
         s.language = v->languageIndex();
         s.useTabs = v->SendScintilla(QsciScintillaBase::SCI_GETUSETABS) != 0;
         s.viewFlags = int(c->languageState().viewFlags);
+        s.monitorClipboard = c->monitorClipboard();
     } else if (CHexView* h = c->hexView()) {
         s.doc = cmd::UiSnapshot::Doc::Hex;
         s.canUndo = h->canUndo();
@@ -728,9 +763,10 @@ void CMainFrame::searchLookup()
     if (!w)
         return;
     const std::string name = c->languageState().lookupName;
-    std::string command = m_languages.Props().LookupForFileExpanded("help.command.", name);
+    // Not expanded: "$(WORD)" stands for the word, not for a property.
+    std::string command = m_languages.Props().LookupForFile("help.command.", name);
     if (command.empty())
-        command = m_languages.Props().LookupExpanded("help.command");
+        command = m_languages.Props().Lookup("help.command");
     cmd::runHelpLookup(this, QString::fromStdString(command), *w);
 }
 

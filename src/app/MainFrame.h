@@ -98,6 +98,7 @@ private:
     void rebuildWindowList();
     void selectFontScheme(int number);
     void cycleDocument(int step);
+    void tile(Qt::Orientation direction);
     void openDialog();
     bool closeAllDocuments();
     void restorePlacement();

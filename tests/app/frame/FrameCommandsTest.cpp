@@ -1,0 +1,144 @@
+#include "FrameFixture.h"
+
+#include "app/commands/CommandUi.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProcess>
+
+namespace {
+
+struct FrameCommandsTest : FrameFixture {
+    void writeIni() override
+    {
+        QFile f(program.filePath("velmo.ini"));
+        f.open(QIODevice::WriteOnly);
+        f.write("[EDITOR]\nEditorMask=512\n[FONT]\n1=font:Courier New,size:10,back:#CCE8CF\n"
+                "2=font:Lucida Console,size:14,back:#FFFFFF\n4=font:ignored\nCurSel=1\n");
+    }
+};
+
+TEST_F(FrameCommandsTest, ChoosingABaseFontRestylesEveryDocument)
+{
+    start();
+    CChildFrame* a = frame->OpenFile(write("a.c", "int a;"));
+    CChildFrame* b = frame->OpenFile(write("b.py", "b = 1"));
+    ASSERT_TRUE(a && b);
+    auto size32 = [](CChildFrame* c) {
+        return int(c->textView()->SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZE, 32UL));
+    };
+    EXPECT_EQ(size32(a), 10);
+    frame->OnCommand(827);   // base font 2
+    EXPECT_EQ(size32(a), 14);
+    EXPECT_EQ(size32(b), 14);
+    EXPECT_EQ(settings->ReadInt("FONT", "CurSel", 0), 2);
+    // The drop-down offers keys 1 and 2 only: the list ends at the first missing number.
+    QMenu* fonts = frame->commandUi()->baseFontMenu();
+    ASSERT_TRUE(fonts);
+    int entries = 0;
+    for (QAction* act : fonts->actions())
+        if (act->data().toInt() >= 826 && act->data().toInt() <= 835)
+            ++entries;
+    EXPECT_EQ(entries, 2);
+}
+
+TEST_F(FrameCommandsTest, MonitorClipboardInsertsCopiedTextAtTheCaret)
+{
+    start();
+    CChildFrame* c = frame->OpenFile(write("m.txt", "hello world"));
+    ASSERT_TRUE(c);
+    frame->OnCommand(681);
+    EXPECT_TRUE(c->monitorClipboard());
+    CTextView* v = c->textView();
+    v->setSel(0, 5);
+    frame->OnCommand(203);   // Copy inside the same document
+    pump(20);
+    v->setSel(v->length(), v->length());
+    QApplication::clipboard()->setText("!");
+    pump(20);
+    EXPECT_EQ(v->text(), "hellohello world!");
+    v->undo();
+    EXPECT_EQ(v->text(), "hellohello world");
+    frame->OnCommand(681);
+    QApplication::clipboard()->setText("ignored");
+    pump(20);
+    EXPECT_EQ(v->text(), "hellohello world");
+}
+
+TEST_F(FrameCommandsTest, CopyAndPasteReachAFocusedEditField)
+{
+    start();
+    QLineEdit edit(frame.get());
+    edit.setText("panel text");
+    edit.show();
+    edit.setFocus();
+    edit.selectAll();
+    pump(20);
+    if (QApplication::focusWidget() != &edit)
+        GTEST_SKIP() << "no focus on this platform";
+    frame->OnCommand(203);
+    EXPECT_EQ(QApplication::clipboard()->text(), "panel text");
+    edit.clear();
+    frame->OnCommand(204);
+    EXPECT_EQ(edit.text(), "panel text");
+}
+
+TEST_F(FrameCommandsTest, TileAndCascadeUseWindowsAndMaximisingReturnsToTabs)
+{
+    start();
+    frame->resize(800, 600);
+    frame->OpenFile(write("1.txt", "1"));
+    frame->OpenFile(write("2.txt", "2"));
+    frame->OnCommand(812);   // side by side
+    pump(20);
+    QList<QMdiSubWindow*> subs = frame->documentArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 2);
+    EXPECT_EQ(frame->documentArea()->viewMode(), QMdiArea::SubWindowView);
+    EXPECT_EQ(subs[0]->geometry().top(), subs[1]->geometry().top());
+    EXPECT_LT(subs[0]->geometry().left(), subs[1]->geometry().left());
+    frame->OnCommand(811);   // one above the other
+    pump(20);
+    EXPECT_EQ(subs[0]->geometry().left(), subs[1]->geometry().left());
+    EXPECT_LT(subs[0]->geometry().top(), subs[1]->geometry().top());
+    subs[1]->showMaximized();
+    pump(20);
+    EXPECT_EQ(frame->documentArea()->viewMode(), QMdiArea::TabbedView);
+}
+
+struct AutoUpdateTest : FrameFixture {
+    void writeIni() override
+    {
+        // "Auto Update" on; a stub update client in the program folder records its arguments.
+        QFile f(program.filePath("velmo.ini"));
+        f.open(QIODevice::WriteOnly);
+        f.write("[EDITOR]\nEditorMask=2097152\n[UPDATE]\nLastUpdate=0\n");
+        f.close();
+        QFile stub(program.filePath("velmoupd"));
+        stub.open(QIODevice::WriteOnly);
+        stub.write("#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/args.txt\"\n");
+        stub.close();
+        stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
+
+TEST_F(AutoUpdateTest, RunsTheUpdateClientOncePerDay)
+{
+    start();
+    const int today = int(QDateTime::currentSecsSinceEpoch() / 86400);
+    EXPECT_EQ(settings->ReadInt("UPDATE", "LastUpdate", 0), today);
+    for (int i = 0; i < 100 && !QFile::exists(program.filePath("args.txt")); ++i)
+        pump(20);
+    EXPECT_EQ(read(program.filePath("args.txt")), QByteArray("-id:1 velmo -s\n"));
+    // The same day again: nothing runs.
+    QFile::remove(program.filePath("args.txt"));
+    frame.reset();
+    start();
+    pump(300);
+    EXPECT_FALSE(QFile::exists(program.filePath("args.txt")));
+}
+
+} // namespace
