@@ -504,9 +504,14 @@ int Interpreter::dispatch(int mode, ParseNode* n)
     switch (n->kind) {
     case KindCommand:
         return runCommand(n, mode);
-    case KindSeparator:
-        dispatch(mode, n->left.get());
-        return dispatch(mode, n->right.get());
+    case KindSeparator: {
+        ParseNode* cur = n;
+        while (cur && cur->kind == KindSeparator && cur->redirections.empty()) {
+            dispatch(mode, cur->left.get());
+            cur = cur->right.get();
+        }
+        return dispatch(mode, cur);
+    }
     case KindOr: {
         int r = dispatch(mode, n->left.get());
         if (r != 0) {

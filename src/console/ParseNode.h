@@ -65,6 +65,11 @@ struct ParseNode {
     // Comparison.
     int compareOp = 0;
 
+    ParseNode() = default;
+    ParseNode(const ParseNode&) = delete;
+    ParseNode& operator=(const ParseNode&) = delete;
+    ~ParseNode();
+
     std::unique_ptr<ParseNode> clone() const;
 };
 

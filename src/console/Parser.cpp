@@ -6,20 +6,6 @@ namespace console {
 
 namespace {
 
-std::unique_ptr<ParseNode> makeNode(int kind)
-{
-    auto n = std::make_unique<ParseNode>();
-    n->kind = kind;
-    return n;
-}
-
-std::unique_ptr<ParseNode> makeBinary(int kind, std::unique_ptr<ParseNode> l, std::unique_ptr<ParseNode> r)
-{
-    auto n = makeNode(kind);
-    n->left = std::move(l);
-    n->right = std::move(r);
-    return n;
-}
 
 bool isDigit(char16_t c) { return c >= '0' && c <= '9'; }
 
@@ -58,6 +44,38 @@ std::unique_ptr<ParseNode> ParseNode::clone() const
     n->forSet = forSet;
     n->body = copy(body);
     n->compareOp = compareOp;
+    return n;
+}
+
+ParseNode::~ParseNode()
+{
+    // Long chains of "&" hang off the right: unlink them one by one instead of
+    // recursing once per statement.
+    std::unique_ptr<ParseNode> next = std::move(right);
+    while (next) {
+        std::unique_ptr<ParseNode> after = std::move(next->right);
+        next.reset();
+        next = std::move(after);
+    }
+}
+
+std::unique_ptr<ParseNode> Parser::makeNode(int kind)
+{
+    // A statement may not grow without bound (blocks can span any number of lines):
+    // beyond the limit it is refused as out of memory.
+    if (++nodes_ > MaxNodes)
+        throw CmdError{msg::NotEnoughMemory, {}};
+    auto n = std::make_unique<ParseNode>();
+    n->kind = kind;
+    return n;
+}
+
+std::unique_ptr<ParseNode> Parser::makeBinary(int kind, std::unique_ptr<ParseNode> l,
+                                              std::unique_ptr<ParseNode> r)
+{
+    auto n = makeNode(kind);
+    n->left = std::move(l);
+    n->right = std::move(r);
     return n;
 }
 
@@ -337,6 +355,7 @@ Parser::Result Parser::parse(LineSource& source, bool labels)
     depth_ = 0;
     labels_ = labels;
     expansionError_ = false;
+    nodes_ = 0;
     try {
         Token t = lex(StmtStart | CmdStart);
         if (t.type == Token::End) {
@@ -368,26 +387,38 @@ Parser::Result Parser::parse(LineSource& source, bool labels)
 
 std::unique_ptr<ParseNode> Parser::parseSequence(int firstFlags)
 {
-    auto left = parseOr(firstFlags);
-    Token t = lex(0);
-    if (t.is(u"&"))
-        return makeBinary(KindSeparator, std::move(left), parseSequence(CmdStart));
-    if (t.type == Token::Newline && depth_ > 0) {
-        Token n;
-        do {
-            n = lex(CmdStart | StmtStart);
-        } while (n.type == Token::Newline);
-        if (n.is(u")")) {
-            pushBack();
-            return left;
+    // a & b & c is a & (b & c): the items are collected first and joined from the right,
+    // so a long block does not nest the parser once per line.
+    std::vector<std::unique_ptr<ParseNode>> items;
+    items.push_back(parseOr(firstFlags));
+    for (;;) {
+        Token t = lex(0);
+        if (t.is(u"&")) {
+            items.push_back(parseOr(CmdStart));
+            continue;
         }
-        if (n.type == Token::End)
-            unexpected(n);
+        if (t.type == Token::Newline && depth_ > 0) {
+            Token n;
+            do {
+                n = lex(CmdStart | StmtStart);
+            } while (n.type == Token::Newline);
+            if (n.is(u")")) {
+                pushBack();
+                break;
+            }
+            if (n.type == Token::End)
+                unexpected(n);
+            pushBack();
+            items.push_back(parseOr(CmdStart | StmtStart));
+            continue;
+        }
         pushBack();
-        return makeBinary(KindSeparator, std::move(left), parseSequence(CmdStart | StmtStart));
+        break;
     }
-    pushBack();
-    return left;
+    std::unique_ptr<ParseNode> tree = std::move(items.back());
+    for (size_t i = items.size() - 1; i-- > 0;)
+        tree = makeBinary(KindSeparator, std::move(items[i]), std::move(tree));
+    return tree;
 }
 
 std::unique_ptr<ParseNode> Parser::parseOr(int firstFlags)

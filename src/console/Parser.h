@@ -33,6 +33,8 @@ public:
 
     // A token may hold at most this many characters.
     static constexpr size_t MaxToken = 4095;
+    // Nodes one statement may hold.
+    static constexpr int MaxNodes = 10000;
 
     // Called with each line read from redirected standard input (for echoing).
     std::function<void(uview line)> echoInputLine;
@@ -54,6 +56,8 @@ private:
     bool isRedirection(const Token& t) const;
     [[noreturn]] void unexpected(const Token& t);
 
+    std::unique_ptr<ParseNode> makeNode(int kind);
+    std::unique_ptr<ParseNode> makeBinary(int kind, std::unique_ptr<ParseNode> l, std::unique_ptr<ParseNode> r);
     std::unique_ptr<ParseNode> parseSequence(int firstFlags);
     std::unique_ptr<ParseNode> parseOr(int firstFlags);
     std::unique_ptr<ParseNode> parseAnd(int firstFlags);
@@ -78,6 +82,7 @@ private:
     int depth_ = 0;
     bool labels_ = true;
     bool expansionError_ = false;
+    int nodes_ = 0;
 };
 
 } // namespace console

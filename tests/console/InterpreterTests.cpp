@@ -198,6 +198,28 @@ TEST(InterpreterTest, SettingsComeFromTheUserRegistryStore)
     EXPECT_EQ(s.con.attribute(), 0x1e);
 }
 
+TEST(InterpreterTest, HugeBlocksRunOrAreRefusedWithoutExhaustingTheStack)
+{
+    auto block = [](int lines) {
+        std::string text = "@echo off\r\n(\r\n";
+        for (int i = 0; i < lines; ++i)
+            text += "set /a n+=1\r\n";
+        return text + ")\r\necho n=%n%\r\n";
+    };
+    {
+        Session s;
+        s.file("big.bat", block(4000).c_str());
+        EXPECT_EQ(s.run("/C big.bat"), 0);
+        EXPECT_EQ(s.output(), "n=4000\r\n");
+    }
+    {
+        Session s;
+        s.file("huge.bat", block(20000).c_str());
+        EXPECT_EQ(s.run("/C huge.bat"), 255);
+        EXPECT_EQ(s.output(), "Not enough storage is available to process this command.\r\n");
+    }
+}
+
 TEST(InterpreterTest, CompletionCyclesThroughMatchingNames)
 {
     ProcessorSettings p;
