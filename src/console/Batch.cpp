@@ -231,7 +231,7 @@ int Interpreter::gotoLabel(BatchContext& ctx, uview arg)
         for (size_t s : starts) {
             size_t e = bytes.find('\n', s);
             size_t next = e == std::string::npos ? bytes.size() : e + 1;
-            ustring line = fromUtf8(std::string_view(bytes).substr(s, next - s));
+            ustring line = decodeText(std::string_view(bytes).substr(s, next - s));
             size_t p = 0;
             while (p < line.size() && isBlank(line[p]) && line[p] != '\n')
                 ++p;

@@ -352,7 +352,7 @@ int Interpreter::cmdType(ParseNode* n)
             for (qsizetype k = 2; k + 1 < bytes.size(); k += 2)
                 text += char16_t(uchar(bytes[k]) | (uchar(bytes[k + 1]) << 8));
         } else {
-            text = fromUtf8(std::string_view(bytes.constData(), size_t(bytes.size())));
+            text = decodeText(std::string_view(bytes.constData(), size_t(bytes.size())));
         }
         out(text);
     }
@@ -673,7 +673,7 @@ int Interpreter::runForFile(ParseNode* n)
             message(msg::NotRecognized, {setText.substr(1, setText.size() - 2)});
             return 1;
         }
-        texts.push_back(fromUtf8(out));
+        texts.push_back(decodeText(out));
     } else if (setText.size() >= 2 && setText[0] == '"' && setText.back() == '"') {
         texts.push_back(setText.substr(1, setText.size() - 2));
     } else {
@@ -700,7 +700,7 @@ int Interpreter::runForFile(ParseNode* n)
                 return 1;
             }
             QByteArray bytes = file.readAll();
-            texts.push_back(fromUtf8(std::string_view(bytes.constData(), size_t(bytes.size()))));
+            texts.push_back(decodeText(std::string_view(bytes.constData(), size_t(bytes.size()))));
         }
     }
 

@@ -104,7 +104,7 @@ LineSource::Read LineSource::finishBytes(const std::string& bytes, bool sawEnd, 
     std::string line = bytes;
     if (sawEnd && !line.empty() && line.back() == 26)
         line.back() = '\n';
-    out = fromUtf8(line);
+    out = decodeText(line);
     if (out.size() > MaxLine || (!sawEnd && out.size() >= MaxLine))
         return Read::TooLong;
     return Read::Line;

@@ -1,5 +1,7 @@
 #include "console/Messages.h"
 
+#include "platform/Texts.h"
+
 #include <unordered_map>
 
 namespace console::msg {
@@ -169,7 +171,13 @@ const std::unordered_map<int, const char*>& table()
 ustring text(int id)
 {
     auto it = table().find(id);
-    return it == table().end() ? ustring() : u(it->second);
+    if (it == table().end())
+        return ustring();
+    // The interpreter's own messages go through the translation layer under their
+    // message numbers; the platform's error texts (small numbers) do not.
+    if (id >= 0x2000)
+        return fromQ(texts::str(id, it->second));
+    return u(it->second);
 }
 
 ustring substitute(uview t, const std::vector<ustring>& inserts)

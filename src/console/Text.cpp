@@ -1,6 +1,9 @@
 #include "console/Text.h"
 
+#include "platform/CodePage.h"
+
 #include <QByteArray>
+#include <QStringDecoder>
 #include <climits>
 
 namespace console {
@@ -19,6 +22,15 @@ std::string toUtf8(uview s) { return toQ(s).toUtf8().toStdString(); }
 ustring fromUtf8(std::string_view s)
 {
     return fromQ(QString::fromUtf8(s.data(), qsizetype(s.size())));
+}
+
+ustring decodeText(std::string_view bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (!utf8.hasError())
+        return fromQ(text);
+    return fromQ(ansi::toUnicode(bytes));
 }
 
 std::string toLocal8(uview s) { return toQ(s).toLocal8Bit().toStdString(); }

@@ -20,6 +20,9 @@ QString toQ(uview s);
 std::string toUtf8(uview s);
 ustring fromUtf8(std::string_view s);
 std::string toLocal8(uview s); // file-system names
+// Bytes of text files and program output: UTF-8 (the console code page here); bytes
+// that are not valid UTF-8 are read in the ANSI code page instead, so nothing is lost.
+ustring decodeText(std::string_view bytes);
 
 char16_t upperChar(char16_t c);
 ustring upper(uview s);

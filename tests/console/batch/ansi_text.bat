@@ -1,0 +1,5 @@
+@echo off
+echo café in the ANSI code page
+echo cafÃ© in UTF-8
+set v=été
+echo %v% %V:É=E%
