@@ -9,8 +9,9 @@ namespace console {
 
 double Interpreter::stackUsage() const
 {
+    // A thread whose stack cannot be measured is treated as full at 2000 levels.
     if (!stackBase_ || !stackSize_)
-        return 0;
+        return recursion_ / 2000.0 * 0.9;
     char here;
     return double(stackBase_ - &here) / double(stackSize_);
 }

@@ -918,7 +918,19 @@ int Interpreter::runPipe(ParseNode* n)
     };
     struct Depth {
         Interpreter* self;
-        ~Depth() { --self->pipeDepth_; }
+        ~Depth()
+        {
+            if (--self->pipeDepth_ > 0 || !std::uncaught_exceptions())
+                return;
+            // Abandoned by an error: the programs already started are still collected.
+            std::vector<PipeChild> children;
+            {
+                std::lock_guard<std::mutex> lock(self->ctrlMutex_);
+                children.swap(self->pipeChildren_);
+            }
+            for (const auto& c : children)
+                waitForChild(c.pid);
+        }
     } depth{this};
     {
         Restore r{this, 1, handles_[1], fds[1]};

@@ -356,6 +356,7 @@ Parser::Result Parser::parse(LineSource& source, bool labels)
     labels_ = labels;
     expansionError_ = false;
     nodes_ = 0;
+    nesting_ = 0;
     try {
         Token t = lex(StmtStart | CmdStart);
         if (t.type == Token::End) {
@@ -462,6 +463,15 @@ std::unique_ptr<ParseNode> Parser::parseStatementBody()
 
 std::unique_ptr<ParseNode> Parser::parsePrimary(int firstFlags)
 {
+    struct Nesting {
+        int& n;
+        explicit Nesting(int& count) : n(count)
+        {
+            if (++n > MaxNesting)
+                throw CmdError{msg::NotEnoughMemory, {}};
+        }
+        ~Nesting() { --n; }
+    } nesting(nesting_);
     std::vector<Redirection> redirs;
     Token t = lex(firstFlags);
     bool leading = false;

@@ -35,6 +35,8 @@ public:
     static constexpr size_t MaxToken = 4095;
     // Nodes one statement may hold.
     static constexpr int MaxNodes = 10000;
+    // Blocks, IF, FOR and "@" nested inside each other.
+    static constexpr int MaxNesting = 512;
 
     // Called with each line read from redirected standard input (for echoing).
     std::function<void(uview line)> echoInputLine;
@@ -83,6 +85,7 @@ private:
     bool labels_ = true;
     bool expansionError_ = false;
     int nodes_ = 0;
+    int nesting_ = 0;
 };
 
 } // namespace console

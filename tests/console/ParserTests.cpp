@@ -225,6 +225,15 @@ TEST(ParserTest, LimitsAreRefusedNotTruncated)
     host.env.set(u"BIG2", u(std::string(1500, 'z')));
     p = parseText(host, "echo %BIG%%BIG2%\n");
     EXPECT_EQ(p.error, "The input line is too long.");
+    // Nesting is bounded: a deep pile of blocks over many lines is refused, not run.
+    std::string deep;
+    for (int i = 0; i < 600; ++i)
+        deep += "(\n";
+    deep += "echo x\n";
+    for (int i = 0; i < 600; ++i)
+        deep += ")\n";
+    p = parseText(host, deep);
+    EXPECT_EQ(p.error, "Not enough storage is available to process this command.");
     // A file line without a line end within the limit.
     ustring line;
     LineSource s = LineSource::fromString(u(std::string(3000, 'q')));
