@@ -57,7 +57,10 @@ int Interpreter::cmdEcho(ParseNode* n)
     const ustring& a = n->text2;
     ustring t = trimBlanks(a);
     if (t.empty()) {
-        out(msg::text(echo_ ? msg::EchoIsOn : msg::EchoIsOff) + u"\r\n");
+        if (!out(msg::text(echo_ ? msg::EchoIsOn : msg::EchoIsOff) + u"\r\n")) {
+            message(msg::NonexistentPipe);
+            return 1;
+        }
         return 0;
     }
     if (equalsNoCase(t, u"ON")) {

@@ -85,15 +85,15 @@ const BatchParams* Interpreter::batchParams() const
 
 // ---- output ----
 
-void Interpreter::write(int handle, uview text)
+bool Interpreter::write(int handle, uview text)
 {
     Handle& h = handles_[handle];
     if (h.console) {
         console_->write(text);
-        return;
+        return true;
     }
     if (h.fd < 0)
-        return;
+        return false;
     std::string bytes;
     if (unicodeOutput_) {
         for (char16_t c : text) {
@@ -109,9 +109,10 @@ void Interpreter::write(int handle, uview text)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return;
+            return false;
         done += size_t(n);
     }
+    return true;
 }
 
 void Interpreter::message(int id, std::initializer_list<ustring> inserts)

@@ -111,8 +111,9 @@ private:
     bool takeCtrlC();
 
     // Output.
-    void write(int handle, uview text);
-    void out(uview text) { write(1, text); }
+    // Returns false when the text could not be written.
+    bool write(int handle, uview text);
+    bool out(uview text) { return write(1, text); }
     void err(uview text) { write(2, text); }
     void message(int id, std::initializer_list<ustring> inserts = {});
     void platformError(int winError, uview name = {});

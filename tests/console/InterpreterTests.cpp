@@ -177,6 +177,21 @@ TEST(InterpreterTest, StartUpSwitches)
     }
 }
 
+TEST(InterpreterTest, UnicodeSwitchWritesFilesAndPipesAsUtf16)
+{
+    Session s;
+    EXPECT_EQ(s.run("/U /C echo h\u00e9> out.txt"), 0);
+    QFile f(s.dir.path() + "/out.txt");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("h\0\xe9\0\r\0\n\0", 8));
+    // Without /U the same text is UTF-8.
+    Session t;
+    t.run("/C echo h\u00e9> out.txt");
+    QFile g(t.dir.path() + "/out.txt");
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    EXPECT_EQ(g.readAll(), QByteArray("h\xc3\xa9\r\n"));
+}
+
 TEST(InterpreterTest, SettingsComeFromTheUserRegistryStore)
 {
     QTemporaryDir dir;
