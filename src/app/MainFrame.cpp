@@ -246,7 +246,6 @@ CChildFrame* CMainFrame::createChild()
     });
     connect(child, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, [this] {
-            rebuildWindowList();
             updateTitle();
             refreshStatus();
         });
@@ -617,7 +616,6 @@ void CMainFrame::onChildState(CChildFrame* child)
         sub->setWindowIcon(tabIconImage(child->tabIcon()));
     }
     updateTabTips();
-    rebuildWindowList();
     if (child == activeChild())
         updateTitle();
 }
@@ -639,7 +637,6 @@ void CMainFrame::onActivated()
         c->view()->setFocus();
     m_lastActive = c;
     updateTitle();
-    rebuildWindowList();
     refreshStatus();
 }
 
@@ -648,15 +645,6 @@ void CMainFrame::updateTitle()
     const QString program = texts::str(1, "Velmo");
     CChildFrame* c = activeChild();
     setWindowTitle(c ? program + " - [" + c->title() + "]" : program);
-}
-
-void CMainFrame::rebuildWindowList()
-{
-    QStringList list;
-    const QList<CChildFrame*> kids = children();
-    for (CChildFrame* c : kids)
-        list << c->path();
-    m_ui->rebuildDocumentList(list, int(kids.indexOf(activeChild())));
 }
 
 cmd::UiSnapshot CMainFrame::snapshot() const

@@ -95,7 +95,6 @@ private:
     void onActivated();
     void updateTitle();
     void updateTabTips();
-    void rebuildWindowList();
     void selectFontScheme(int number);
     void cycleDocument(int step);
     void tile(Qt::Orientation direction);

@@ -225,6 +225,7 @@ TEST_F(FrameTest, WindowListAndCycling)
     EXPECT_EQ(frame->activeChild(), b);
     QMenu* window = frame->commandUi()->popup("menu_window");
     ASSERT_TRUE(window);
+    emit window->aboutToShow();   // the list is rebuilt when the menu opens
     QStringList labels;
     for (QAction* act : window->actions())
         if (act->data().toInt() >= 837)
