@@ -23,7 +23,12 @@ public:
     void restoreForeground() override;
 
 private:
+    LineResult readEdited(uview initial, char16_t wakeChar);
+
     bool outputIsTerminal_ = false;
+    // Characters of the line being edited that are on the screen (for redrawing after
+    // a completion).
+    size_t shown_ = 0;
     bool inputIsTerminal_ = false;
     ustring title_;
     int attr_ = 0x07;
