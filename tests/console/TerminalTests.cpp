@@ -67,6 +67,7 @@ public:
         part.erase(std::remove(part.begin(), part.end(), '\r'), part.end());
         return part;
     }
+    bool started() const { return pid_ > 0; }
     int wait()
     {
         int status = 0;
@@ -93,6 +94,8 @@ TEST(TerminalTest, TypingCompletionCtrlCAndExit)
     f.close();
 
     Terminal t(dir.path());
+    if (!t.started())
+        GTEST_SKIP() << "no pseudo-terminal available";
     t.readUntil(">");
     t.type("echo hello\r");
     EXPECT_NE(t.readUntil(">").find("\nhello\n"), std::string::npos);
