@@ -142,3 +142,113 @@ TEST_F(AutoUpdateTest, RunsTheUpdateClientOncePerDay)
 }
 
 } // namespace
+
+namespace {
+
+QAction* menuItem(CMainFrame& frame, const char* popupName, int id)
+{
+    static QAction missing;
+    missing.setText("missing");
+    QMenu* menu = frame.commandUi()->popup(popupName);
+    if (!menu) {
+        ADD_FAILURE() << "no menu " << popupName;
+        return &missing;
+    }
+    emit menu->aboutToShow();   // states are computed when a menu opens
+    for (QAction* act : menu->actions())
+        if (act->data().toInt() == id)
+            return act;
+    ADD_FAILURE() << "no item " << id << " in " << popupName;
+    return &missing;
+}
+
+struct MenuStateTest : FrameFixture {};
+
+TEST_F(MenuStateTest, StatesFollowTheActiveDocument)
+{
+    start();
+    // No document: Save, Close and the encodings are off; Find in Files stays on.
+    EXPECT_FALSE(menuItem(*frame, "menu_file", 103)->isEnabled());
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 503)->isEnabled());
+    EXPECT_TRUE(menuItem(*frame, "menu_search", 406)->isEnabled());
+
+    CChildFrame* c = frame->OpenFile(write("s.txt", "abc\r\ndef"));
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(menuItem(*frame, "menu_file", 103)->isEnabled());
+    EXPECT_FALSE(menuItem(*frame, "menu_file", 106)->isEnabled());   // unmodified
+    EXPECT_TRUE(menuItem(*frame, "menu_document", 501)->isChecked()); // ANSI
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 506)->isEnabled()); // already CR+LF
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 510)->isEnabled());
+    EXPECT_TRUE(menuItem(*frame, "menu_language", 701)->isChecked());  // plain text
+    EXPECT_FALSE(menuItem(*frame, "menu_language", 700)->isChecked());
+
+    c->textView()->addText(std::string("x"));
+    EXPECT_TRUE(menuItem(*frame, "menu_file", 106)->isEnabled());
+    frame->OnCommand(509);
+    EXPECT_TRUE(menuItem(*frame, "menu_document", 509)->isChecked());
+
+    const QString ro = write("ro.txt", "r");
+    QFile::setPermissions(ro, QFile::ReadOwner);
+    frame->OpenFile(ro);
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 509)->isEnabled());
+    EXPECT_TRUE(menuItem(*frame, "menu_document", 510)->isEnabled());
+
+    QByteArray bin(80, 0);
+    frame->OpenFile(write("b.bin", bin));
+    EXPECT_TRUE(menuItem(*frame, "menu_language", 700)->isChecked());
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 501)->isEnabled());
+}
+
+TEST_F(MenuStateTest, NewDocumentTakesTheDefaultSchemeAndEncoding)
+{
+    settings->defaultScheme = "new.py";
+    settings->defaultEncoding = 3;
+    start();
+    frame->OnCommand(100);
+    CChildFrame* c = frame->activeChild();
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->textView()->encoding(), 3);
+    EXPECT_EQ(languages->Entry(c->languageIndex()).lexer, "python");
+}
+
+TEST_F(MenuStateTest, OpenDialogUsesFiltersAndRemembersTheEncodingRow)
+{
+    QFile ini(program.filePath("velmo.ini"));
+    ini.open(QIODevice::Append);
+    ini.write("[FILTER]\nC files|*.c;*.h\nAll|*.*\n");
+    ini.close();
+    start();
+    const QString a = write("a.c", "int a;");
+    const QString b = write("b.c", "int b;");
+    seams::FileDialogResult answer;
+    answer.accepted = true;
+    answer.files = {a, b};
+    answer.encodingIndex = 1;   // "Hex"
+    dialogs.answers.push_back(answer);
+    frame->OnCommand(101);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].filters, QStringList({"C files|*.c;*.h", "All|*.*"}));
+    EXPECT_EQ(dialogs.requests[0].encodings.value(0), "Automatic");
+    EXPECT_EQ(dialogs.requests[0].encodings.size(), 7);
+    ASSERT_EQ(frame->children().size(), 2);
+    EXPECT_TRUE(frame->children()[0]->isHex());
+    EXPECT_EQ(settings->ReadInt("USER", "EncodeTypeIndex", 0), 1);
+    dialogs.answers.push_back({});   // cancelled: nothing more opens
+    frame->OnCommand(101);
+    EXPECT_EQ(dialogs.requests[1].encodingIndex, 1);
+    EXPECT_EQ(frame->children().size(), 2);
+}
+
+TEST_F(MenuStateTest, OpenFilesRequestArrivesQueued)
+{
+    start();
+    const QString a = write("q a.txt", "1");
+    const QString b = write("q2.txt", "2");
+    QMetaObject::invokeMethod(frame.get(), "OpenFilesRequest", Qt::QueuedConnection,
+                              Q_ARG(QString, "\"" + a + "\" " + b));
+    EXPECT_TRUE(frame->children().isEmpty());   // nothing until the loop runs
+    pump(20);
+    EXPECT_EQ(openPaths(), QStringList({a, b}));
+}
+
+} // namespace

@@ -288,6 +288,9 @@ TEST_F(FrameTest, Screenshot)
                                       "    std::vector<int> v{1, 2, 3};\n    return argc > 1 ? 0 : 42; /* done */\n}\n"));
     pump(200);
     frame->grab().save(QString::fromUtf8(dir) + "/mainframe.png");
+    frame->OnCommand(801);   // the Python document
+    pump(200);
+    frame->grab().save(QString::fromUtf8(dir) + "/mainframe-python.png");
 }
 
 } // namespace
