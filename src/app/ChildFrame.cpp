@@ -84,7 +84,8 @@ LanguageInputs CChildFrame::languageInputs() const
     in.lineEdgePos = s.lineEdgePos;
     in.lineTransparent = s.lineTransparent;
     in.defaultStyle = m_frame.fontScheme();
-    in.unicode = m_text && m_text->encoding() != 0;
+    // Every document is held in the component as UTF-8, ANSI ones included.
+    in.unicode = true;
     return in;
 }
 

@@ -34,6 +34,25 @@ TEST_F(FrameTest, OpenFileActivatesAnOpenCopyInsteadOfLoadingTwice)
     EXPECT_EQ(frame->windowTitle(), "Velmo - [a.txt]");
 }
 
+TEST_F(FrameTest, AnsiTextShowsItsOwnCharacters)
+{
+    settings->editorMask = EditorBits::SyntaxHighlight;
+    start();
+    const QString path = write("ansi.c", "caf\xE9 \x80 \x93q\x94\n");
+    CChildFrame* c = frame->OpenFile(path);
+    ASSERT_TRUE(c);
+    CTextView* v = c->textView();
+    EXPECT_EQ(v->encoding(), 0);
+    // The component draws UTF-8, whatever language the document got.
+    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETCODEPAGE), 65001);
+    EXPECT_EQ(QString::fromStdString(v->text()), QString::fromUtf8("caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D\n"));
+    frame->OnCommand(701);   // another language keeps it so
+    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETCODEPAGE), 65001);
+    v->addText(std::string(""));
+    frame->OnCommand(106);
+    EXPECT_EQ(read(path), QByteArray("caf\xE9 \x80 \x93q\x94\n"));
+}
+
 TEST_F(FrameTest, BinaryTestNeedsSixtyFourBytes)
 {
     start();
