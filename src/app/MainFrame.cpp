@@ -288,10 +288,9 @@ void CMainFrame::activateChild(CChildFrame* child)
     }
 }
 
-CChildFrame* CMainFrame::NewDocument()
+void CMainFrame::showChild(CChildFrame* child)
 {
-    CChildFrame* child = createChild();
-    child->newDocument();
+    // A new document window is maximised when the option asks for it (tabs always are).
     QMdiSubWindow* sub = subWindowOf(child);
     if (m_settings.editorBit(EditorBits::MaximiseNewDocuments) || m_area->viewMode() == QMdiArea::TabbedView)
         sub->showMaximized();
@@ -299,6 +298,13 @@ CChildFrame* CMainFrame::NewDocument()
         sub->show();
     activateChild(child);
     onChildState(child);
+}
+
+CChildFrame* CMainFrame::NewDocument()
+{
+    CChildFrame* child = createChild();
+    child->newDocument();
+    showChild(child);
     return child;
 }
 
@@ -342,13 +348,7 @@ CChildFrame* CMainFrame::OpenFile(const QString& pathIn, int openMode, bool rece
             textdoc::showOpenFailure(this, path, error);
         return nullptr;
     }
-    QMdiSubWindow* sub = subWindowOf(child);
-    if (m_settings.editorBit(EditorBits::MaximiseNewDocuments) || m_area->viewMode() == QMdiArea::TabbedView)
-        sub->showMaximized();
-    else
-        sub->show();
-    activateChild(child);
-    onChildState(child);
+    showChild(child);
     // 5. The recent-files list.
     if (recent)
         addToRecent(path);
