@@ -183,8 +183,6 @@ bool CChildFrame::save()
 
 bool CChildFrame::saveAs()
 {
-    if (!m_text)
-        return save();   // the hex view writes in place only
     seams::FileDialogRequest req;
     req.title = texts::menu(107, "Save As");
     req.filters = m_frame.fileFilters();
@@ -194,11 +192,24 @@ bool CChildFrame::saveAs()
     seams::FileDialogResult res = seams::fileDialogs().save(m_frame.dialogParent(), req);
     if (!res.accepted || res.files.isEmpty())
         return false;
-    const bool ok = textdoc::saveDocumentAs(m_doc, *m_text, res.files.first(), this);
-    if (ok) {
-        applyLanguage(m_frame.languages().FindLanguage(m_doc.path), true);
-        m_frame.addToRecent(m_doc.path);
+    const QString target = res.files.first();
+    bool ok;
+    if (m_hex) {
+        // The hex view writes a copy with its edits and goes on with the copy.
+        ok = m_hex->saveAs(target);
+        if (ok) {
+            m_doc.path = target;
+            m_doc.fileStamp = textdoc::fileStamp(target);
+            m_doc.changedOutside = false;
+            m_doc.fileReadOnly = false;
+        }
+    } else {
+        ok = textdoc::saveDocumentAs(m_doc, *m_text, target, this);
+        if (ok)
+            applyLanguage(m_frame.languages().FindLanguage(m_doc.path), true);
     }
+    if (ok)
+        m_frame.addToRecent(m_doc.path);
     updateState();
     return ok;
 }

@@ -9,6 +9,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProcess>
+#include <QKeyEvent>
+#include "documents/hex/CHexView.h"
 
 namespace {
 
@@ -249,6 +251,41 @@ TEST_F(MenuStateTest, OpenFilesRequestArrivesQueued)
     EXPECT_TRUE(frame->children().isEmpty());   // nothing until the loop runs
     pump(20);
     EXPECT_EQ(openPaths(), QStringList({a, b}));
+}
+
+} // namespace
+
+namespace {
+
+struct HexFrameTest : FrameFixture {};
+
+TEST_F(HexFrameTest, HexDocumentsSaveInPlaceAndAs)
+{
+    start();
+    QByteArray bytes(70, '\0');
+    bytes[0] = 'A';
+    const QString path = write("data.bin", bytes);
+    CChildFrame* c = frame->OpenFile(path);
+    ASSERT_TRUE(c && c->hexView());
+    c->hexView()->resize(600, 300);
+    pump(20);
+    for (char ch : {'4', '2'}) {   // overwrite the first byte
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + (ch - '0'), Qt::NoModifier, QString(QChar(ch)));
+        QCoreApplication::sendEvent(c->hexView(), &press);
+    }
+    EXPECT_TRUE(c->isModified());
+    EXPECT_EQ(c->tabIcon(), 1);
+    const QString copy = files.filePath("copy.bin");
+    seams::FileDialogResult answer;
+    answer.accepted = true;
+    answer.files = {copy};
+    dialogs.answers.push_back(answer);
+    frame->OnCommand(107);
+    EXPECT_EQ(c->path(), copy);
+    EXPECT_EQ(read(copy).left(1), QByteArray("B"));
+    EXPECT_EQ(read(copy).size(), 70);
+    EXPECT_EQ(read(path), bytes);   // the original is untouched
+    EXPECT_FALSE(c->isModified());
 }
 
 } // namespace
