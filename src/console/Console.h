@@ -38,6 +38,8 @@ public:
     // The native descriptor a child process gets for standard handle 0, 1 or 2 when
     // that handle is this console; -1 when the console has none.
     virtual int nativeHandle(int stdHandle) const { (void)stdHandle; return -1; }
+    // The terminal descriptor whose foreground a child takes, -1 when there is none.
+    virtual int terminalDescriptor() const { return -1; }
     // A child process group takes or gives back the foreground (terminal job control).
     virtual void setForegroundGroup(int pgid) { (void)pgid; }
     virtual void restoreForeground() {}

@@ -853,8 +853,12 @@ int Interpreter::startProgram(const ustring& path, const std::vector<ustring>& a
             req.fds[h] = handles_[h].fd;
         }
     }
+    if (consoleInput && console_ && mode != PipeSide)
+        req.foregroundTerminal = console_->terminalDescriptor();
     SpawnResult r = spawnProcess(req);
     if (r.pid < 0) {
+        if (req.foregroundTerminal >= 0)
+            console_->restoreForeground();
         platformError(r.error, path);
         errorLevel_ = r.error;
         return r.error;

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace console {
@@ -102,6 +103,12 @@ SpawnResult spawnProcess(const SpawnRequest& r)
     }
     if (pid == 0) {
         ::setpgid(0, 0);
+        if (r.foregroundTerminal >= 0) {
+            struct sigaction ign {};
+            ign.sa_handler = SIG_IGN;
+            ::sigaction(SIGTTOU, &ign, nullptr);
+            ::tcsetpgrp(r.foregroundTerminal, ::getpid());
+        }
         struct sigaction dfl {};
         dfl.sa_handler = SIG_DFL;
         for (int sig : {SIGINT, SIGQUIT, SIGPIPE, SIGTSTP, SIGTTIN, SIGTTOU, SIGCHLD})

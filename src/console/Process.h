@@ -20,6 +20,9 @@ struct SpawnRequest {
     std::vector<std::string> envp;
     std::string directory;
     std::array<int, 10> fds{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1}; // descriptor per handle
+    // A terminal whose foreground the child takes before it runs (-1: none), so that
+    // Ctrl+C typed from its first moment reaches it.
+    int foregroundTerminal = -1;
 };
 
 struct SpawnResult {

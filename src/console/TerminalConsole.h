@@ -19,6 +19,7 @@ public:
     void fillAttribute(int attr) override;
     void clearScreen() override;
     int nativeHandle(int stdHandle) const override { return stdHandle; }
+    int terminalDescriptor() const override { return inputIsTerminal_ ? 0 : -1; }
     void setForegroundGroup(int pgid) override;
     void restoreForeground() override;
 

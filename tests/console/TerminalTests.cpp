@@ -68,6 +68,32 @@ public:
         return part;
     }
     bool started() const { return pid_ > 0; }
+    // Waits until a child of velmocmd named `name` runs as the terminal's foreground
+    // process group (so that a typed Ctrl+C goes to it).
+    bool waitForForegroundChild(const std::string& name)
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const QStringList procs = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+            for (const QString& p : procs) {
+                QFile stat("/proc/" + p + "/stat");
+                if (!stat.open(QIODevice::ReadOnly))
+                    continue;
+                QByteArray line = stat.readAll();
+                int close = line.lastIndexOf(')');
+                int open = line.indexOf('(');
+                if (open < 0 || close < 0)
+                    continue;
+                QByteArray comm = line.mid(open + 1, close - open - 1);
+                QList<QByteArray> f = line.mid(close + 2).split(' ');
+                // state ppid pgrp session tty_nr tpgid
+                if (f.size() > 5 && comm == name.c_str() && f[1].toInt() == pid_ && f[2] == f[5])
+                    return true;
+            }
+            ::usleep(20000);
+        }
+        return false;
+    }
     int wait()
     {
         int status = 0;
@@ -106,12 +132,13 @@ TEST(TerminalTest, TypingCompletionCtrlCAndExit)
     EXPECT_NE(completed.find("echo fi\b\b\b\b\b\b\becho findme.txt\n"), std::string::npos) << completed;
     EXPECT_NE(completed.find("\nfindme.txt\n"), std::string::npos) << completed;
 
-    t.type("sh -c \"echo started; sleep 30\"\r");
-    t.readUntil("\nstarted");
+    t.type("sleep 30\r");
+    ASSERT_TRUE(t.waitForForegroundChild("sleep"));
     t.type("\x03");
     t.readUntil(">");
     t.type("echo %errorlevel%\r");
-    EXPECT_NE(t.readUntil(">").find("\n-1073741510\n"), std::string::npos);
+    std::string after = t.readUntil(">");
+    EXPECT_NE(after.find("\n-1073741510\n"), std::string::npos) << after;
 
     t.type("exit 6\r");
     EXPECT_EQ(t.wait(), 6);
