@@ -216,7 +216,6 @@ int Interpreter::gotoLabel(BatchContext& ctx, uview arg)
         // Line starts from the current position to the end, then from the start.
         std::vector<size_t> starts;
         size_t from = std::min<size_t>(size_t(ctx.position), bytes.size());
-        size_t lineStart = 0;
         std::vector<size_t> all;
         all.push_back(0);
         for (size_t k = 0; k < bytes.size(); ++k)
@@ -228,7 +227,6 @@ int Interpreter::gotoLabel(BatchContext& ctx, uview arg)
         for (size_t s : all)
             if (s < from)
                 starts.push_back(s);
-        (void)lineStart;
         for (size_t s : starts) {
             size_t e = bytes.find('\n', s);
             size_t next = e == std::string::npos ? bytes.size() : e + 1;

@@ -443,19 +443,10 @@ void Interpreter::substituteFor(ParseNode& node, const std::vector<std::pair<cha
 int Interpreter::runForBody(ParseNode* n, const std::vector<std::pair<char16_t, ustring>>& values)
 {
     checkCtrlC();
+    // Each pass runs a copy of the body with the loop variables replaced; an inner loop
+    // in the body has the outer values in its copy already.
     std::unique_ptr<ParseNode> copy = n->body->clone();
-    std::vector<std::pair<char16_t, ustring>> all = forVars_;
-    for (const auto& v : values) {
-        bool replaced = false;
-        for (auto& a : all)
-            if (a.first == v.first) {
-                a.second = v.second;
-                replaced = true;
-            }
-        if (!replaced)
-            all.push_back(v);
-    }
-    substituteFor(*copy, all);
+    substituteFor(*copy, values);
     if (echo_ && !quiet_ && copy->kind != KindQuiet) {
         showPrompt();
         out(unparse(*copy) + u"\r\n");

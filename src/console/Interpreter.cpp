@@ -275,25 +275,19 @@ int Interpreter::run(uview arguments)
     try {
         startUp(arguments, haveCommand, stay, command);
         if (haveCommand) {
-            inStartCommand_ = true;
             LineSource src = LineSource::fromString(command);
             Parser::Result r = parser_.parse(src);
-            inStartCommand_ = false;
             if (r.status == Parser::Result::Error) {
                 err(r.error.text() + u"\r\n");
                 return 1;
             }
             int result = 0;
             try {
-                inStartCommand_ = true;
                 result = r.node ? dispatch(Normal, r.node.get()) : 0;
-                inStartCommand_ = false;
             } catch (const AbortBatch&) {
-                inStartCommand_ = false;
                 if (!stay)
                     return 255;
             } catch (const CmdError& e) {
-                inStartCommand_ = false;
                 err(e.text() + u"\r\n");
                 if (!stay)
                     return 255;
@@ -750,7 +744,9 @@ Interpreter::SearchResult Interpreter::search(uview nameIn)
         for (const auto& d : dirs) {
             if (hasExt) {
                 ustring p = d + base;
-                if (isRegularFile(p) && (isBatchName(p) || isExecutableFile(p) || true)) {
+                // A name with an extension is taken as it is; a file that is not a
+                // program fails when it is started, with the platform's message.
+                if (isRegularFile(p)) {
                     classify(p);
                     return result;
                 }

@@ -199,14 +199,12 @@ private:
     bool savedEcho_ = true;
     bool quiet_ = false;
     bool unicodeOutput_ = false;
-    bool inStartCommand_ = false;
     bool gotoFlag_ = false;
     bool lastLineEmpty_ = true;
     bool verify_ = false;
     bool keys_ = false;
     bool outermostCmd_ = false;
     bool pendingCall_ = false;
-    std::vector<std::pair<char16_t, ustring>> forVars_;
     // File-name completion: the candidates of the current round and the line shown last.
     std::vector<ustring> completions_;
     int completionIndex_ = -1;

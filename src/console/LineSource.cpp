@@ -97,10 +97,8 @@ LineSource::Read LineSource::readString(ustring& out)
 
 // The bytes of one line are text of the console output code page, UTF-8 here. The line
 // ends at a newline or Ctrl+Z; Ctrl+Z becomes a newline.
-LineSource::Read LineSource::finishBytes(const std::string& bytes, bool sawEnd, size_t consumed,
-                                         ustring& out)
+LineSource::Read LineSource::finishBytes(const std::string& bytes, bool sawEnd, ustring& out)
 {
-    (void)consumed;
     std::string line = bytes;
     if (sawEnd && !line.empty() && line.back() == 26)
         line.back() = '\n';
@@ -139,7 +137,7 @@ LineSource::Read LineSource::readFile(ustring& out)
     if (bytes.empty())
         return Read::Eof;
     pos_ += int64_t(bytes.size());
-    return finishBytes(bytes, sawEnd, bytes.size(), out);
+    return finishBytes(bytes, sawEnd, out);
 }
 
 LineSource::Read LineSource::readDescriptor(ustring& out)
@@ -159,7 +157,7 @@ LineSource::Read LineSource::readDescriptor(ustring& out)
     }
     if (bytes.empty())
         return Read::Eof;
-    return finishBytes(bytes, sawEnd, bytes.size(), out);
+    return finishBytes(bytes, sawEnd, out);
 }
 
 } // namespace console

@@ -44,7 +44,7 @@ private:
     Read readString(ustring& out);
     Read readFile(ustring& out);
     Read readDescriptor(ustring& out);
-    Read finishBytes(const std::string& bytes, bool sawEnd, size_t consumed, ustring& out);
+    Read finishBytes(const std::string& bytes, bool sawEnd, ustring& out);
 
     Mode mode_ = Mode::String;
     ustring text_;
