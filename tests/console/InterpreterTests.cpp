@@ -177,6 +177,37 @@ TEST(InterpreterTest, StartUpSwitches)
     }
 }
 
+TEST(InterpreterTest, AnAbortUndoesEveryRedirectionAndBatchContext)
+{
+    Session s;
+    s.file("t.bat", "@echo off\r\nsetlocal\r\nset INSIDE=1\r\n(echo into file & call :bad) > out.txt 2>&1\r\n"
+                    "echo not reached\r\ngoto :eof\r\n:bad\r\necho a | | b\r\n");
+    s.con.addLine(u"echo [%INSIDE%] after");
+    EXPECT_EQ(s.run("/K t.bat"), 0);
+    // The syntax error went into the file, the console got the next prompt's output,
+    // and the batch file's local environment was undone.
+    EXPECT_EQ(s.output(), "\r\n>echo [%INSIDE%] after\r\n[%INSIDE%] after\r\n\r\n>");
+    QFile f(s.dir.path() + "/out.txt");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("into file \r\n| was unexpected at this time.\r\n"));
+}
+
+TEST(InterpreterTest, SetPromptReadsAValueFromTheInput)
+{
+    Session s;
+    s.con.addLine(u"set /p NAME=Name? ");
+    s.con.addLine(u"Velmo User");
+    s.con.addLine(u"echo [%NAME%]");
+    s.con.addLine(u"set /p NAME=Again? ");
+    s.con.addLine(u"");
+    s.con.addLine(u"echo [%NAME%] %errorlevel%");
+    s.run();
+    EXPECT_NE(s.output().find("Name? Velmo User\r\n"), std::string::npos) << s.output();
+    EXPECT_NE(s.output().find("\r\n[Velmo User]\r\n"), std::string::npos) << s.output();
+    // An empty answer keeps the value and fails.
+    EXPECT_NE(s.output().find("\r\n[Velmo User] 1\r\n"), std::string::npos) << s.output();
+}
+
 TEST(InterpreterTest, UnicodeSwitchWritesFilesAndPipesAsUtf16)
 {
     Session s;
