@@ -855,6 +855,11 @@ int Interpreter::startProgram(const ustring& path, const std::vector<ustring>& a
     if (r.pid < 0) {
         if (req.foregroundTerminal >= 0)
             console_->restoreForeground();
+        // A file that is not a program is opened with the program associated with it.
+        bool notAProgram = r.error == msg::BadExeFormat
+                           || (r.error == msg::AccessDenied && isRegularFile(path) && !isExecutableFile(path));
+        if (extensions_ && !explicitArgv && notAProgram)
+            return openWithAssociation(path, mode);
         platformError(r.error, path);
         errorLevel_ = r.error;
         return r.error;
@@ -887,6 +892,31 @@ int Interpreter::startProgram(const ustring& path, const std::vector<ustring>& a
         out(u"^C");
     }
     return code;
+}
+
+int Interpreter::openWithAssociation(const ustring& path, int mode)
+{
+    // The desktop's association launcher, found on PATH.
+    ustring opener;
+    if (auto list = env_.get(u"PATH")) {
+        size_t start = 0;
+        while (start <= list->size() && opener.empty()) {
+            size_t end = list->find_first_of(u";:", start);
+            if (end == ustring::npos)
+                end = list->size();
+            ustring d = trimBlanks(uview(*list).substr(start, end - start));
+            if (!d.empty() && isExecutableFile(resolvePath(d) + u"/xdg-open"))
+                opener = resolvePath(d) + u"/xdg-open";
+            start = end + 1;
+        }
+    }
+    if (opener.empty()) {
+        platformError(msg::NoAssociation);
+        errorLevel_ = msg::NoAssociation;
+        return msg::NoAssociation;
+    }
+    std::vector<std::string> argv = {"xdg-open", toLocal8(path)};
+    return startProgram(opener, {}, mode, &argv);
 }
 
 int Interpreter::runThroughComspec(ParseNode* n)

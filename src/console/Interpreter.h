@@ -128,6 +128,7 @@ private:
     int startProgram(const ustring& path, const std::vector<ustring>& args, int mode,
                      const std::vector<std::string>* explicitArgv = nullptr);
     int runThroughComspec(ParseNode* node);
+    int openWithAssociation(const ustring& path, int mode);
     void setExitCode(int code);
     int evalCondition(ParseNode* cond);
     int runIf(ParseNode* node);

@@ -22,6 +22,7 @@ const std::unordered_map<int, const char*>& table()
         {31, "A device attached to the system is not functioning."},
         {206, "The filename or extension is too long."},
         {232, "The pipe is being closed."},
+        {NoAssociation, "No application is associated with the specified file for this operation."},
         {FilenameSyntax, "The filename, directory name, or volume label syntax is incorrect."},
         {AlreadyExists, "Cannot create a file when that file already exists."},
 

@@ -19,6 +19,7 @@ enum : int {
     BadExeFormat = 193,
     FilenameSyntax = 123,
     AlreadyExists = 183,
+    NoAssociation = 1155,
 
     // Interpreter messages.
     NotRecognized = 0x2331,

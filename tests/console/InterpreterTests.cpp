@@ -208,6 +208,31 @@ TEST(InterpreterTest, SetPromptReadsAValueFromTheInput)
     EXPECT_NE(s.output().find("\r\n[Velmo User] 1\r\n"), std::string::npos) << s.output();
 }
 
+TEST(InterpreterTest, FilesThatAreNotProgramsOpenWithTheirAssociation)
+{
+    Session s;
+    QDir(s.dir.path()).mkdir("bin");
+    s.file("bin/xdg-open", "#!/bin/sh\necho \"$@\" > opened.txt\nexit 0\n");
+    QFile::setPermissions(s.dir.path() + "/bin/xdg-open", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    s.file("notes.txt", "text");
+    s.con.addLine(u"set PATH=" + fromQ(s.dir.path()) + u"/bin:/usr/bin:/bin");
+    s.con.addLine(u"notes.txt");
+    s.con.addLine(u"echo %errorlevel%");
+    s.con.addLine(u"set PATH=/usr/bin:/bin");
+    s.con.addLine(u"notes.txt");
+    s.con.addLine(u"echo %errorlevel%");
+    s.run();
+    QFile opened(s.dir.path() + "/opened.txt");
+    ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
+    EXPECT_EQ(opened.readAll(), (s.dir.path() + "/notes.txt\n").toUtf8());
+    // Without a launcher the association is reported missing.
+    EXPECT_NE(s.output().find("\r\n0\r\n"), std::string::npos) << s.output();
+    EXPECT_NE(s.output().find("No application is associated with the specified file for this operation.\r\n"
+                              "\r\n>echo %errorlevel%\r\n1155\r\n"),
+              std::string::npos)
+        << s.output();
+}
+
 TEST(InterpreterTest, UnicodeSwitchWritesFilesAndPipesAsUtf16)
 {
     Session s;
