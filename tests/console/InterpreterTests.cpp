@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace console;
@@ -231,6 +232,39 @@ TEST(InterpreterTest, FilesThatAreNotProgramsOpenWithTheirAssociation)
                               "\r\n>echo %errorlevel%\r\n1155\r\n"),
               std::string::npos)
         << s.output();
+}
+
+TEST(InterpreterTest, RedirectedInputIsReadLikeAFileWithPromptsAndEcho)
+{
+    QTemporaryDir dir;
+    QFile in(dir.path() + "/in.txt");
+    ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+    in.write("echo one\r\n(\r\necho two\r\n)\r\nexit 2\r\n");
+    in.close();
+    int fd = ::open((dir.path() + "/in.txt").toLocal8Bit().constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ScriptedConsole con;
+    Interpreter::Options o;
+    o.console = &con;
+    o.environment.set(u"PROMPT", u"$G");
+    o.currentDirectory = fromQ(dir.path());
+    o.stdFds = {fd, -1, -1};
+    Interpreter interp(std::move(o));
+    ::close(fd);
+    EXPECT_EQ(interp.run(u""), 2);
+    EXPECT_EQ(s8(con.output()), ">echo one\r\none\r\n\r\n>(\r\nMore? echo two\r\nMore? )\r\ntwo\r\n\r\n>exit 2\r\n");
+    // With /Q the lines read are not shown and there is no prompt; "More? " still asks
+    // for the rest of a statement.
+    fd = ::open((dir.path() + "/in.txt").toLocal8Bit().constData(), O_RDONLY);
+    ScriptedConsole quiet;
+    Interpreter::Options q;
+    q.console = &quiet;
+    q.currentDirectory = fromQ(dir.path());
+    q.stdFds = {fd, -1, -1};
+    Interpreter interp2(std::move(q));
+    ::close(fd);
+    EXPECT_EQ(interp2.run(u"/Q"), 2);
+    EXPECT_EQ(s8(quiet.output()), "one\r\nMore? More? two\r\n");
 }
 
 TEST(InterpreterTest, UnicodeSwitchWritesFilesAndPipesAsUtf16)
