@@ -64,8 +64,12 @@ int main(int argc, char** argv)
     o.environment = Environment::fromProcess();
     o.currentDirectory = fromQ(QDir::currentPath());
     o.comspec = fromQ(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
-    for (int h = 0; h < 3; ++h)
-        o.stdFds[h] = ::isatty(h) ? -1 : h;
+    // The terminal console writes to standard output, so standard error counts as the
+    // console only while standard output is the terminal too.
+    for (int h = 0; h < 3; ++h) {
+        bool console = ::isatty(h) && (h != 2 || ::isatty(1));
+        o.stdFds[h] = console ? -1 : h;
+    }
     o.settings = readProcessorSettings();
     Interpreter interpreter(std::move(o));
 
