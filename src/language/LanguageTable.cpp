@@ -1,57 +1,17 @@
 #include "language/LanguageTable.h"
 
 #include "platform/CodePage.h"
+#include "platform/Paths.h"
 #include "platform/Texts.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
-// One wildcard pattern against the whole name; "*" runs of any length, "?" one byte.
-bool MatchOne(std::string_view name, std::string_view mask) {
-    size_t n = 0, m = 0;
-    size_t starMask = std::string_view::npos, starName = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starMask = m++;
-            starName = n;
-        } else if (m < mask.size() && (mask[m] == '?' || UpperAscii(mask[m]) == UpperAscii(name[n]))) {
-            ++m;
-            ++n;
-        } else if (starMask != std::string_view::npos) {
-            m = starMask + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
-
-} // namespace
-
 namespace lang {
 
 bool PathMatchSpec(std::string_view fileName, std::string_view patternList) {
-    if (patternList == "*.*")
-        return true;
-    size_t pos = 0;
-    while (pos < patternList.size()) {
-        while (pos < patternList.size() && patternList[pos] == ' ')
-            ++pos;
-        size_t end = patternList.find(';', pos);
-        if (end == std::string_view::npos)
-            end = patternList.size();
-        if (MatchOne(fileName, patternList.substr(pos, end - pos)))
-            return true;
-        pos = end + 1;
-    }
-    return false;
+    return paths::matchSpec(QString::fromUtf8(fileName.data(), qsizetype(fileName.size())),
+                            QString::fromUtf8(patternList.data(), qsizetype(patternList.size())));
 }
 
 } // namespace lang

@@ -1,5 +1,7 @@
 #include "app/commands/CommandStates.h"
 
+#include "platform/Paths.h"
+
 #include "app/commands/CommandTable.h"
 
 #include <QRegularExpression>
@@ -70,33 +72,14 @@ bool hasFile(const QString& path)
     return !path.isEmpty() && !path.startsWith(QLatin1Char('<'));
 }
 
-bool pathMatchesSpec(const QString& path, const QString& spec)
+bool pathMatchesSpec(const QString& path, const QString& patterns)
 {
+    // A tool's filter matches the file name or the whole path.
     QString name = path;
-    int slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const int slash = int(std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))));
     if (slash >= 0)
         name = path.mid(slash + 1);
-    const QStringList patterns = spec.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (QString p : patterns) {
-        p = p.trimmed();
-        if (p.isEmpty())
-            continue;
-        // "*" and "?" match any characters, separators included, as the shell's matcher does.
-        QString rx;
-        for (QChar c : p) {
-            if (c == QLatin1Char('*'))
-                rx += QLatin1String(".*");
-            else if (c == QLatin1Char('?'))
-                rx += QLatin1Char('.');
-            else
-                rx += QRegularExpression::escape(QString(c));
-        }
-        QRegularExpression re(QRegularExpression::anchoredPattern(rx),
-                              QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-        if (re.match(path).hasMatch() || re.match(name).hasMatch())
-            return true;
-    }
-    return false;
+    return paths::matchSpec(name, patterns) || paths::matchSpec(path, patterns);
 }
 
 CommandState menuState(const UiSnapshot& s, int id)

@@ -67,6 +67,6 @@ CommandState toolbarState(const UiSnapshot& s, int id);
 bool hasFile(const QString& path);
 // File pattern match of a path against a ";"-separated list ("*.c;*.h"), without regard
 // to case; a pattern matches the full path or its file name.
-bool pathMatchesSpec(const QString& path, const QString& spec);
+bool pathMatchesSpec(const QString& path, const QString& patterns);
 
 } // namespace cmd

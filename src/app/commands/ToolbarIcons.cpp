@@ -44,7 +44,7 @@ constexpr IconSpec kIcons[] = {
     {820, "help-contents", "help.svg"},
 };
 
-const IconSpec* spec(int id)
+const IconSpec* iconEntry(int id)
 {
     for (const IconSpec& s : kIcons)
         if (s.id == id)
@@ -61,19 +61,19 @@ QString dataFolder()
 
 QString iconThemeName(int id)
 {
-    const IconSpec* s = spec(id);
+    const IconSpec* s = iconEntry(id);
     return s ? QString::fromLatin1(s->theme) : QString();
 }
 
 QString iconFileName(int id)
 {
-    const IconSpec* s = spec(id);
+    const IconSpec* s = iconEntry(id);
     return s ? QString::fromLatin1(s->file) : QString();
 }
 
 QIcon commandIcon(int id)
 {
-    const IconSpec* s = spec(id);
+    const IconSpec* s = iconEntry(id);
     if (!s)
         return {};
     const QString file = dataFolder() + QLatin1String("/icons/") + QLatin1String(s->file);
