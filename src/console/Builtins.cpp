@@ -18,27 +18,6 @@ namespace console {
 
 namespace {
 
-std::vector<ustring> words(uview args)
-{
-    std::vector<ustring> w;
-    size_t i = 0;
-    while (i < args.size()) {
-        while (i < args.size() && isSeparator(args[i]))
-            ++i;
-        if (i >= args.size())
-            break;
-        ustring word;
-        bool quoted = false;
-        while (i < args.size() && (quoted || !isSeparator(args[i]))) {
-            if (args[i] == '"')
-                quoted = !quoted;
-            word += args[i++];
-        }
-        w.push_back(word);
-    }
-    return w;
-}
-
 ustring withoutFirstSeparator(uview a)
 {
     return a.empty() ? ustring() : ustring(a.substr(1));
@@ -197,7 +176,7 @@ int Interpreter::cmdExit(ParseNode* n)
 {
     bool batchOnly = false;
     std::optional<int32_t> code;
-    for (const auto& w : words(n->text2)) {
+    for (const auto& w : splitWords(n->text2)) {
         if (equalsNoCase(w, u"/B"))
             batchOnly = true;
         else if (!code)
@@ -235,7 +214,7 @@ int Interpreter::cmdCd(ParseNode* n)
         return 1;
     }
     if (!extensions_) {
-        std::vector<ustring> w = words(a);
+        std::vector<ustring> w = splitWords(a);
         a = w.empty() ? ustring() : w[0];
     }
     ustring target = resolvePath(stripQuotes(a));
@@ -331,7 +310,7 @@ int Interpreter::cmdPause(ParseNode*)
 
 int Interpreter::cmdType(ParseNode* n)
 {
-    std::vector<ustring> files = words(n->text2);
+    std::vector<ustring> files = splitWords(n->text2);
     if (files.empty()) {
         message(msg::SyntaxIncorrect);
         errorLevel_ = 1;
@@ -380,7 +359,7 @@ int Interpreter::cmdVerify(ParseNode* n)
 
 int Interpreter::cmdKeys(ParseNode* n)
 {
-    std::vector<ustring> w = words(n->text2);
+    std::vector<ustring> w = splitWords(n->text2);
     if (w.empty()) {
         out(msg::text(keys_ ? msg::KeysIsOn : msg::KeysIsOff) + u"\r\n");
         return 0;

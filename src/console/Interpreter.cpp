@@ -555,26 +555,6 @@ int Interpreter::runHelp(int row)
     return 0;
 }
 
-static std::vector<ustring> splitWords(uview args)
-{
-    std::vector<ustring> words;
-    size_t i = 0;
-    while (i < args.size()) {
-        while (i < args.size() && isSeparator(args[i]))
-            ++i;
-        if (i >= args.size())
-            break;
-        ustring w;
-        bool quoted = false;
-        while (i < args.size() && (quoted || !isSeparator(args[i]))) {
-            if (args[i] == '"')
-                quoted = !quoted;
-            w += args[i++];
-        }
-        words.push_back(w);
-    }
-    return words;
-}
 
 int Interpreter::runCommand(ParseNode* n, int mode)
 {

@@ -37,6 +37,8 @@ size_t findNoCase(uview hay, uview needle, size_t from = 0);
 bool isBlank(char16_t c);
 // Blank or one of = , ; (token separators outside the equals-allowed state).
 bool isSeparator(char16_t c);
+// Words separated by blanks and separators; a quoted run (quotes kept) is one word.
+std::vector<ustring> splitWords(uview args);
 
 // strtol with base 0 as with a 32-bit long: optional blanks and sign, "0x" hex,
 // leading "0" octal, else decimal; overflow clamps to INT32_MAX / INT32_MIN.
