@@ -131,6 +131,9 @@ bool saveDocumentAs(DocumentRecord& doc, CTextView& view, const QString& newPath
     doc.path = newPath;
     doc.fileStamp = fileStamp(newPath);
     doc.changedOutside = false;
+    // The new file's own attribute counts from now on.
+    doc.fileReadOnly = isFileReadOnly(newPath);
+    applyReadOnly(doc, view);
     return true;
 }
 

@@ -193,6 +193,24 @@ TEST_F(FrameTest, ReadOnlyFileAndDocument)
     EXPECT_EQ(c->tabIcon(), 2);
 }
 
+TEST_F(FrameTest, SaveAsFromAReadOnlyFileGivesAnEditableCopy)
+{
+    start();
+    const QString path = write("locked.txt", "text");
+    QFile::setPermissions(path, QFile::ReadOwner);
+    CChildFrame* c = frame->OpenFile(path);
+    ASSERT_TRUE(c && c->textView()->isReadOnly());
+    seams::FileDialogResult answer;
+    answer.accepted = true;
+    answer.files = {files.filePath("copy.txt")};
+    dialogs.answers.push_back(answer);
+    frame->OnCommand(107);
+    EXPECT_EQ(c->path(), files.filePath("copy.txt"));
+    EXPECT_FALSE(c->record().fileReadOnly);
+    EXPECT_FALSE(c->textView()->isReadOnly());
+    EXPECT_EQ(c->tabIcon(), 0);
+}
+
 TEST_F(FrameTest, StatusBarShowsPositionSizeEncodingAndMode)
 {
     start();
