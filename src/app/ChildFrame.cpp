@@ -400,7 +400,6 @@ bool CChildFrame::closeDocument()
 
 void CChildFrame::updateState()
 {
-    setWindowTitle(title());
     emit stateChanged(this);
     emit statusChanged(this);
 }

@@ -612,8 +612,15 @@ void CMainFrame::selectFontScheme(int number)
 void CMainFrame::onChildState(CChildFrame* child)
 {
     if (QMdiSubWindow* sub = subWindowOf(child)) {
-        sub->setWindowTitle(child->title());
-        sub->setWindowIcon(tabIconImage(child->tabIcon()));
+        // Every change of a tab lays out the whole tab bar: change only what changed.
+        const QString title = child->title();
+        if (sub->windowTitle() != title)
+            sub->setWindowTitle(title);
+        const int icon = child->tabIcon();
+        if (sub->property("tabIcon").toInt() != icon + 1) {
+            sub->setProperty("tabIcon", icon + 1);
+            sub->setWindowIcon(tabIconImage(icon));
+        }
     }
     updateTabTips();
     if (child == activeChild())
