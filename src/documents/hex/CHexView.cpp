@@ -105,7 +105,13 @@ void CHexView::setSchemeFont(const QFont& font, const QColor& background)
     viewport()->setFont(f);
     setFont(f);
     const QFontMetrics fm(f);
-    const int w = QFontInfo(f).fixedPitch() ? fm.horizontalAdvance(QLatin1Char('0')) : fm.averageCharWidth();
+    // A font whose printable ASCII characters all have one advance is used as fixed pitch,
+    // whatever the font's own flag says (some monospaced fonts do not set it).
+    const int zero = fm.horizontalAdvance(QLatin1Char('0'));
+    bool uniform = true;
+    for (int c = 32; c <= 126 && uniform; ++c)
+        uniform = fm.horizontalAdvance(QChar(c)) == zero;
+    const int w = uniform || QFontInfo(f).fixedPitch() ? zero : fm.averageCharWidth();
     // Glyphs can be placed directly when every character the view shows is one cell wide and
     // the font itself has it.
     rawFont_ = QRawFont::fromFont(f);
