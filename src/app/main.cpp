@@ -15,6 +15,16 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName("Velmo");
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Termination signals are caught from the start and handled once the loop runs, as
+    // File > Exit on the main frame.
+    CMainFrame* mainFrame = nullptr;
+    UnixSignals unixSignals([&mainFrame](int) {
+        if (mainFrame)
+            mainFrame->requestExit();
+        else
+            QCoreApplication::quit();
+    });
+
     // 1-2. The settings come first: the single-instance rule reads them.
     AppSettings settings;
 
@@ -40,8 +50,9 @@ int main(int argc, char* argv[])
         CMainFrame frame(settings, languages, args, QDir::currentPath());
         if (first && instance.listen())
             QObject::connect(&instance, &SingleInstance::handOverReceived, &frame, &CMainFrame::ReceiveHandOver);
-        UnixSignals unixSignals([&frame](int) { frame.requestExit(); });
+        mainFrame = &frame;
         code = app.exec();
+        mainFrame = nullptr;
     }
     // 7. Shut-down: the option word and the search texts are written back.
     settings.SaveAtExit();
