@@ -222,11 +222,7 @@ TEST_F(MenuStateTest, OpenDialogUsesFiltersAndRemembersTheEncodingRow)
     start();
     const QString a = write("a.c", "int a;");
     const QString b = write("b.c", "int b;");
-    seams::FileDialogResult answer;
-    answer.accepted = true;
-    answer.files = {a, b};
-    answer.encodingIndex = 1;   // "Hex"
-    dialogs.answers.push_back(answer);
+    answerDialog({a, b}, 1);   // "Hex"
     frame->OnCommand(101);
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(dialogs.requests[0].filters, QStringList({"C files|*.c;*.h", "All|*.*"}));
@@ -276,10 +272,7 @@ TEST_F(HexFrameTest, HexDocumentsSaveInPlaceAndAs)
     EXPECT_TRUE(c->isModified());
     EXPECT_EQ(c->tabIcon(), 1);
     const QString copy = files.filePath("copy.bin");
-    seams::FileDialogResult answer;
-    answer.accepted = true;
-    answer.files = {copy};
-    dialogs.answers.push_back(answer);
+    answerDialog({copy});
     frame->OnCommand(107);
     EXPECT_EQ(c->path(), copy);
     EXPECT_EQ(read(copy).left(1), QByteArray("B"));

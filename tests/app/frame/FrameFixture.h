@@ -86,6 +86,16 @@ struct FrameFixture : ::testing::Test {
         return f.readAll();
     }
 
+    // The next file dialog is accepted with these files.
+    void answerDialog(const QStringList& chosen, int encodingIndex = 0)
+    {
+        seams::FileDialogResult answer;
+        answer.accepted = true;
+        answer.files = chosen;
+        answer.encodingIndex = encodingIndex;
+        dialogs.answers.push_back(answer);
+    }
+
     QStringList openPaths() const
     {
         QStringList out;

@@ -118,10 +118,7 @@ TEST_F(FrameTest, NewSaveAsSaveAndReload)
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_TRUE(c->isModified());
     const QString target = files.filePath("saved.c");
-    seams::FileDialogResult ok;
-    ok.accepted = true;
-    ok.files = {target};
-    dialogs.answers.push_back(ok);
+    answerDialog({target});
     frame->OnCommand(107);
     EXPECT_EQ(c->path(), target);
     EXPECT_FALSE(c->isModified());
@@ -200,10 +197,7 @@ TEST_F(FrameTest, SaveAsFromAReadOnlyFileGivesAnEditableCopy)
     QFile::setPermissions(path, QFile::ReadOwner);
     CChildFrame* c = frame->OpenFile(path);
     ASSERT_TRUE(c && c->textView()->isReadOnly());
-    seams::FileDialogResult answer;
-    answer.accepted = true;
-    answer.files = {files.filePath("copy.txt")};
-    dialogs.answers.push_back(answer);
+    answerDialog({files.filePath("copy.txt")});
     frame->OnCommand(107);
     EXPECT_EQ(c->path(), files.filePath("copy.txt"));
     EXPECT_FALSE(c->record().fileReadOnly);
