@@ -54,7 +54,7 @@ TEST_F(HandOverFrameTest, SecondStartOpensItsFilesInTheFirstAndEnds)
     second.setWorkingDirectory(other.path());
     second.start(QStringLiteral(VELMO_BINARY_DIR "/bin/velmo"), {"-line:0,3", "c.txt"});
     ASSERT_TRUE(second.waitForStarted());
-    for (int i = 0; i < 400 && second.state() != QProcess::NotRunning; ++i) {
+    for (int i = 0; i < 2000 && second.state() != QProcess::NotRunning; ++i) {
         pump(10);
         second.waitForFinished(5);
     }
