@@ -86,14 +86,15 @@ QIcon tabIconImage(int kind)
 bool readFirstBytes(const QString& path, QByteArray& out, qint64& size, int& error)
 {
     const QByteArray name = QFile::encodeName(path);
-    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe cannot hang the editor; only regular files open.
+    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = errno;
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
         return false;
     }

@@ -12,6 +12,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct FrameTest : FrameFixture {};
@@ -88,6 +90,11 @@ TEST_F(FrameTest, OpenFailuresAreReportedOnlyAfterStartUp)
     EXPECT_TRUE(box.shown[0].text.startsWith("Open file failure.\n" + missing + "\n\n"));
     EXPECT_EQ(box.shown[0].caption, "Velmo");
     EXPECT_EQ(frame->OpenFile(files.path()), nullptr);   // a folder is no document
+    // A named pipe with no writer is refused at once instead of hanging the editor.
+    const QString fifo = files.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(frame->OpenFile(fifo), nullptr);
+    EXPECT_EQ(box.shown.size(), 3u);
     EXPECT_TRUE(frame->children().isEmpty());
 }
 
