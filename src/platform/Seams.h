@@ -12,7 +12,7 @@ class QWidget;
 
 namespace seams {
 
-// Message-box styles and answers keep the Windows values the design uses.
+// Message-box styles and answers keep their Windows values.
 enum MbFlags : unsigned {
     MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5,
     MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
