@@ -232,14 +232,9 @@ void CMainFrame::deferredStartup()
 
 CChildFrame* CMainFrame::createChild()
 {
+    // The document is loaded before it joins the document area, so that its tab is made
+    // once with its final title and icon (every tab change lays out the whole tab bar).
     auto* child = new CChildFrame(*this);
-    QMdiSubWindow* sub = m_area->addSubWindow(child);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates, Qt::WindowStates now) {
-        // Maximising a window of the windowed arrangement goes back to tabs.
-        if ((now & Qt::WindowMaximized) && m_area->viewMode() == QMdiArea::SubWindowView && !m_starting)
-            QTimer::singleShot(0, this, [this] { m_area->setViewMode(QMdiArea::TabbedView); updateTabTips(); });
-    });
     connect(child, &CChildFrame::stateChanged, this, &CMainFrame::onChildState);
     connect(child, &CChildFrame::statusChanged, this, [this](CChildFrame* c) {
         if (c == activeChild())
@@ -254,12 +249,24 @@ CChildFrame* CMainFrame::createChild()
     return child;
 }
 
+void CMainFrame::attachChild(CChildFrame* child)
+{
+    auto* sub = new QMdiSubWindow;
+    sub->setWidget(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    onChildState(child);
+    m_area->addSubWindow(sub);
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates, Qt::WindowStates now) {
+        // Maximising a window of the windowed arrangement goes back to tabs.
+        if ((now & Qt::WindowMaximized) && m_area->viewMode() == QMdiArea::SubWindowView && !m_starting)
+            QTimer::singleShot(0, this, [this] { m_area->setViewMode(QMdiArea::TabbedView); updateTabTips(); });
+    });
+    showChild(child);
+}
+
 QMdiSubWindow* CMainFrame::subWindowOf(CChildFrame* child) const
 {
-    for (QMdiSubWindow* sub : m_area->subWindowList())
-        if (sub->widget() == child)
-            return sub;
-    return nullptr;
+    return child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
 }
 
 CChildFrame* CMainFrame::activeChild() const
@@ -305,7 +312,7 @@ CChildFrame* CMainFrame::NewDocument()
 {
     CChildFrame* child = createChild();
     child->newDocument();
-    showChild(child);
+    attachChild(child);
     return child;
 }
 
@@ -341,15 +348,12 @@ CChildFrame* CMainFrame::OpenFile(const QString& pathIn, int openMode, bool rece
     // empty document under the file's name could later be saved over it.
     CChildFrame* child = createChild();
     if (!child->load(path, openMode, &error)) {
-        if (QMdiSubWindow* sub = subWindowOf(child)) {
-            m_area->removeSubWindow(sub);
-            sub->deleteLater();
-        }
+        delete child;
         if (!m_starting)
             textdoc::showOpenFailure(this, path, error);
         return nullptr;
     }
-    showChild(child);
+    attachChild(child);
     // 5. The recent-files list.
     if (recent)
         addToRecent(path);
@@ -612,16 +616,16 @@ void CMainFrame::selectFontScheme(int number)
 
 void CMainFrame::onChildState(CChildFrame* child)
 {
-    if (QMdiSubWindow* sub = subWindowOf(child)) {
-        // Every change of a tab lays out the whole tab bar: change only what changed.
-        const QString title = child->title();
-        if (sub->windowTitle() != title)
-            sub->setWindowTitle(title);
-        const int icon = child->tabIcon();
-        if (sub->property("tabIcon").toInt() != icon + 1) {
-            sub->setProperty("tabIcon", icon + 1);
-            sub->setWindowIcon(tabIconImage(icon));
-        }
+    // The document window shows its document's title and icon on its tab. Every change of a
+    // tab lays out the whole tab bar: change only what changed.
+    const QString title = child->title();
+    if (child->windowTitle() != title)
+        child->setWindowTitle(title);
+    const int icon = child->tabIcon();
+    QMdiSubWindow* sub = subWindowOf(child);
+    if (sub && sub->property("tabIcon").toInt() != icon + 1) {
+        sub->setProperty("tabIcon", icon + 1);
+        sub->setWindowIcon(tabIconImage(icon));
     }
     updateTabTips();
     if (child == activeChild())

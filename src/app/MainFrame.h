@@ -90,6 +90,7 @@ private:
     void deferredStartup();
     bool handleFrameCommand(int id, bool fromAccelerator);
     CChildFrame* createChild();
+    void attachChild(CChildFrame* child);
     void showChild(CChildFrame* child);
     QMdiSubWindow* subWindowOf(CChildFrame* child) const;
     void onChildState(CChildFrame* child);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabBar>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -34,6 +35,31 @@ TEST_F(FrameTest, OpenFileActivatesAnOpenCopyInsteadOfLoadingTwice)
     EXPECT_EQ(frame->OpenFile(files.filePath("link.txt")), ca);
     EXPECT_EQ(frame->children().size(), 2);
     EXPECT_EQ(frame->windowTitle(), "Velmo - [a.txt]");
+}
+
+TEST_F(FrameTest, TabsShowTitleIconAndPath)
+{
+    start();
+    CChildFrame* a = frame->OpenFile(write("a.txt", "a"));
+    frame->OpenFile(write("b.txt", "b"));
+    auto* bar = frame->documentArea()->findChild<QTabBar*>();
+    ASSERT_TRUE(bar);
+    ASSERT_EQ(bar->count(), 2);
+    EXPECT_EQ(bar->tabText(0), "a.txt");
+    EXPECT_EQ(bar->tabToolTip(0), files.filePath("a.txt"));
+    const qint64 unchanged = bar->tabIcon(0).cacheKey();
+    EXPECT_EQ(bar->tabIcon(1).cacheKey(), unchanged);
+    a->textView()->addText(std::string("x"));
+    pump();
+    const qint64 modified = bar->tabIcon(0).cacheKey();
+    EXPECT_NE(modified, unchanged);
+    frame->activateChild(a);
+    frame->OnCommand(509);   // read-only: the third icon
+    EXPECT_NE(bar->tabIcon(0).cacheKey(), modified);
+    EXPECT_NE(bar->tabIcon(0).cacheKey(), unchanged);
+    frame->OnCommand(509);
+    frame->OnCommand(106);
+    EXPECT_EQ(bar->tabIcon(0).cacheKey(), unchanged);
 }
 
 TEST_F(FrameTest, AnsiTextShowsItsOwnCharacters)
