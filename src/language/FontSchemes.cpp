@@ -14,15 +14,15 @@ std::vector<FontScheme> SchemeMenu(const SchemeReader& read) {
         if (value.isEmpty())
             break;
         std::string definition = ansi::fromUnicode(value).toStdString();
-        StyleSpec spec = StyleSpec::Parse(definition);
-        if (spec.font.empty())
+        StyleSpec def = StyleSpec::Parse(definition);
+        if (def.font.empty())
             break;
         FontScheme scheme;
         scheme.number = n;
         scheme.definition = definition;
-        scheme.label = QStringLiteral("&%1 %2").arg(n).arg(ansi::toUnicode(spec.font));
-        if (spec.size != 0)
-            scheme.label += QStringLiteral(", %1").arg(spec.size);
+        scheme.label = QStringLiteral("&%1 %2").arg(n).arg(ansi::toUnicode(def.font));
+        if (def.size != 0)
+            scheme.label += QStringLiteral(", %1").arg(def.size);
         scheme.command = kFirstSchemeCommand + n - 1;
         schemes.push_back(std::move(scheme));
     }

@@ -2,7 +2,7 @@
 // Base-font schemes: the [FONT] section of the settings holds up to ten style
 // definitions under "1" to "10" and the selected number under "CurSel". The selected
 // one is the global default style of every text view.
-#include "language/StyleSpec.h"
+#include "language/StyleDefinition.h"
 
 #include <QFont>
 #include <QString>

@@ -69,32 +69,32 @@ const std::vector<std::string_view>& LexerOptionNames() {
     return names;
 }
 
-void ApplyStyleSpec(QsciScintillaBase* sci, int style, const StyleSpec& spec, int characterSet) {
+void ApplyStyleSpec(QsciScintillaBase* sci, int style, const StyleSpec& def, int characterSet) {
     const unsigned long s = static_cast<unsigned long>(style);
-    if (spec.Has(StyleSpec::kItalics))
-        Send(sci, SB::SCI_STYLESETITALIC, s, spec.italics);
-    if (spec.Has(StyleSpec::kBold))
-        Send(sci, SB::SCI_STYLESETBOLD, s, spec.bold);
-    if (spec.Has(StyleSpec::kFont)) {
-        QByteArray family = fonts::ScreenFamily(spec.font).toUtf8();
+    if (def.Has(StyleSpec::kItalics))
+        Send(sci, SB::SCI_STYLESETITALIC, s, def.italics);
+    if (def.Has(StyleSpec::kBold))
+        Send(sci, SB::SCI_STYLESETBOLD, s, def.bold);
+    if (def.Has(StyleSpec::kFont)) {
+        QByteArray family = fonts::ScreenFamily(def.font).toUtf8();
         sci->SendScintilla(SB::SCI_STYLESETFONT, static_cast<uintptr_t>(style), family.constData());
     }
-    if (spec.Has(StyleSpec::kFore))
-        Send(sci, SB::SCI_STYLESETFORE, s, long(spec.ForeColour()));
-    if (spec.Has(StyleSpec::kBack))
-        Send(sci, SB::SCI_STYLESETBACK, s, long(spec.BackColour()));
-    if (spec.Has(StyleSpec::kSize))
-        Send(sci, SB::SCI_STYLESETSIZE, s, spec.size);
-    if (spec.Has(StyleSpec::kEolFilled))
-        Send(sci, SB::SCI_STYLESETEOLFILLED, s, spec.eolfilled);
-    if (spec.Has(StyleSpec::kUnderlined))
-        Send(sci, SB::SCI_STYLESETUNDERLINE, s, spec.underlined);
-    if (spec.Has(StyleSpec::kCase))
-        Send(sci, SB::SCI_STYLESETCASE, s, spec.caseMode);
-    if (spec.Has(StyleSpec::kVisible))
-        Send(sci, SB::SCI_STYLESETVISIBLE, s, spec.visible);
-    if (spec.Has(StyleSpec::kChangeable))
-        Send(sci, SB::SCI_STYLESETCHANGEABLE, s, spec.changeable);
+    if (def.Has(StyleSpec::kFore))
+        Send(sci, SB::SCI_STYLESETFORE, s, long(def.ForeColour()));
+    if (def.Has(StyleSpec::kBack))
+        Send(sci, SB::SCI_STYLESETBACK, s, long(def.BackColour()));
+    if (def.Has(StyleSpec::kSize))
+        Send(sci, SB::SCI_STYLESETSIZE, s, def.size);
+    if (def.Has(StyleSpec::kEolFilled))
+        Send(sci, SB::SCI_STYLESETEOLFILLED, s, def.eolfilled);
+    if (def.Has(StyleSpec::kUnderlined))
+        Send(sci, SB::SCI_STYLESETUNDERLINE, s, def.underlined);
+    if (def.Has(StyleSpec::kCase))
+        Send(sci, SB::SCI_STYLESETCASE, s, def.caseMode);
+    if (def.Has(StyleSpec::kVisible))
+        Send(sci, SB::SCI_STYLESETVISIBLE, s, def.visible);
+    if (def.Has(StyleSpec::kChangeable))
+        Send(sci, SB::SCI_STYLESETCHANGEABLE, s, def.changeable);
     Send(sci, SB::SCI_STYLESETCHARACTERSET, s, characterSet);
 }
 

@@ -5,7 +5,7 @@
 #include "language/FontSchemes.h"
 #include "language/LanguageTable.h"
 #include "language/PropSetFile.h"
-#include "language/StyleSpec.h"
+#include "language/StyleDefinition.h"
 
 #include <cstdint>
 #include <string>
@@ -124,7 +124,7 @@ void ApplyStyleSteps(QsciScintillaBase* sci, LanguageTable& table, const std::st
                      const std::string& defaultStyle, int characterSet);
 
 // Sends one parsed definition to style number style (only the given attributes).
-void ApplyStyleSpec(QsciScintillaBase* sci, int style, const StyleSpec& spec, int characterSet);
+void ApplyStyleSpec(QsciScintillaBase* sci, int style, const StyleSpec& def, int characterSet);
 
 // Syntax highlighting off: the container lexer, every line shown, the text in the
 // default style. (On is ReapplyLanguage with the view's flags.)

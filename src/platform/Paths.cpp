@@ -81,9 +81,9 @@ bool matchPattern(const QString& name, const QString& pattern)
     return matchAt(name.constData(), name.size(), pattern.constData(), pattern.size());
 }
 
-bool matchSpec(const QString& name, const QString& spec)
+bool matchSpec(const QString& name, const QString& patterns)
 {
-    for (const QString& raw : spec.split(';')) {
+    for (const QString& raw : patterns.split(';')) {
         qsizetype i = 0;
         while (i < raw.size() && (raw[i] == ' ' || raw[i] == '\t'))
             ++i;

@@ -20,7 +20,7 @@ inline bool hasFile(const QString& path) { return !path.isEmpty() && !path.start
 
 // File-name pattern matching: patterns separated by ";", leading blanks skipped, "*" and "?",
 // case-insensitive; "*.*" matches every name (also one without a dot).
-bool matchSpec(const QString& name, const QString& spec);
+bool matchSpec(const QString& name, const QString& patterns);
 bool matchPattern(const QString& name, const QString& pattern);
 
 // Splits a command line with the desktop rules (quotes and backslashes). Argument 0 is the

@@ -37,4 +37,4 @@ struct StyleSpec {
 
 // The Font page's writer: "font:%s" then ",size:%d", ",fore:#RRGGBB", ",back:#RRGGBB",
 // ",bold", ",italics", ",underlined" for what differs from the plain defaults.
-std::string FormatStyleSpec(const StyleSpec& spec);
+std::string FormatStyleSpec(const StyleSpec& def);

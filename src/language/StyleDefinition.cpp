@@ -1,4 +1,4 @@
-#include "language/StyleSpec.h"
+#include "language/StyleDefinition.h"
 
 #include "language/PropSetFile.h"
 
@@ -8,7 +8,7 @@ uint32_t StyleSpec::ForeColour() const { return props::ColourFromString(fore); }
 uint32_t StyleSpec::BackColour() const { return props::ColourFromString(back); }
 
 StyleSpec StyleSpec::Parse(std::string_view definition) {
-    StyleSpec spec;
+    StyleSpec def;
     while (!definition.empty()) {
         size_t comma = definition.find(',');
         std::string_view item = definition.substr(0, comma);
@@ -17,86 +17,86 @@ StyleSpec StyleSpec::Parse(std::string_view definition) {
         std::string_view name = item.substr(0, colon);
         std::string_view value = colon == std::string_view::npos ? std::string_view() : item.substr(colon + 1);
         if (name == "italics") {
-            spec.italics = true;
-            spec.given |= kItalics;
+            def.italics = true;
+            def.given |= kItalics;
         } else if (name == "notitalics") {
-            spec.italics = false;
-            spec.given |= kItalics;
+            def.italics = false;
+            def.given |= kItalics;
         } else if (name == "bold") {
-            spec.bold = true;
-            spec.given |= kBold;
+            def.bold = true;
+            def.given |= kBold;
         } else if (name == "notbold") {
-            spec.bold = false;
-            spec.given |= kBold;
+            def.bold = false;
+            def.given |= kBold;
         } else if (name == "font") {
-            spec.font.assign(value);
-            for (char& c : spec.font)
+            def.font.assign(value);
+            for (char& c : def.font)
                 if (c == '|')
                     c = ',';
-            spec.given |= kFont;
+            def.given |= kFont;
         } else if (name == "fore") {
-            spec.fore.assign(value);
-            spec.given |= kFore;
+            def.fore.assign(value);
+            def.given |= kFore;
         } else if (name == "back") {
-            spec.back.assign(value);
-            spec.given |= kBack;
+            def.back.assign(value);
+            def.given |= kBack;
         } else if (name == "size") {
-            spec.size = props::ToInt(value);
-            spec.given |= kSize;
+            def.size = props::ToInt(value);
+            def.given |= kSize;
         } else if (name == "eolfilled") {
-            spec.eolfilled = true;
-            spec.given |= kEolFilled;
+            def.eolfilled = true;
+            def.given |= kEolFilled;
         } else if (name == "noteolfilled") {
-            spec.eolfilled = false;
-            spec.given |= kEolFilled;
+            def.eolfilled = false;
+            def.given |= kEolFilled;
         } else if (name == "underlined") {
-            spec.underlined = true;
-            spec.given |= kUnderlined;
+            def.underlined = true;
+            def.given |= kUnderlined;
         } else if (name == "notunderlined") {
-            spec.underlined = false;
-            spec.given |= kUnderlined;
+            def.underlined = false;
+            def.given |= kUnderlined;
         } else if (name == "case") {
-            spec.caseMode = value == "u" ? kCaseUpper : value == "l" ? kCaseLower : kCaseMixed;
-            spec.given |= kCase;
+            def.caseMode = value == "u" ? kCaseUpper : value == "l" ? kCaseLower : kCaseMixed;
+            def.given |= kCase;
         } else if (name == "visible") {
-            spec.visible = true;
-            spec.given |= kVisible;
+            def.visible = true;
+            def.given |= kVisible;
         } else if (name == "notvisible") {
-            spec.visible = false;
-            spec.given |= kVisible;
+            def.visible = false;
+            def.given |= kVisible;
         } else if (name == "changeable") {
-            spec.changeable = true;
-            spec.given |= kChangeable;
+            def.changeable = true;
+            def.given |= kChangeable;
         } else if (name == "notchangeable") {
-            spec.changeable = false;
-            spec.given |= kChangeable;
+            def.changeable = false;
+            def.given |= kChangeable;
         }
     }
-    return spec;
+    return def;
 }
 
-std::string FormatStyleSpec(const StyleSpec& spec) {
-    std::string out = "font:" + spec.font;
+std::string FormatStyleSpec(const StyleSpec& def) {
+    std::string out = "font:" + def.font;
     char buf[32];
-    if (spec.size != 0) {
-        std::snprintf(buf, sizeof buf, ",size:%d", spec.size);
+    if (def.size != 0) {
+        std::snprintf(buf, sizeof buf, ",size:%d", def.size);
         out += buf;
     }
-    uint32_t fore = spec.ForeColour();
+    uint32_t fore = def.ForeColour();
     if (fore != 0) {
         std::snprintf(buf, sizeof buf, ",fore:#%02X%02X%02X", fore & 0xFF, (fore >> 8) & 0xFF, (fore >> 16) & 0xFF);
         out += buf;
     }
-    uint32_t back = spec.BackColour();
+    uint32_t back = def.BackColour();
     if (back != 0xFFFFFF) {
         std::snprintf(buf, sizeof buf, ",back:#%02X%02X%02X", back & 0xFF, (back >> 8) & 0xFF, (back >> 16) & 0xFF);
         out += buf;
     }
-    if (spec.bold)
+    if (def.bold)
         out += ",bold";
-    if (spec.italics)
+    if (def.italics)
         out += ",italics";
-    if (spec.underlined)
+    if (def.underlined)
         out += ",underlined";
     return out;
 }
