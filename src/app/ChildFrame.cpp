@@ -137,8 +137,7 @@ bool CChildFrame::loadHex(const QString& path, int* error)
         return false;
     }
     m_doc.path = path;
-    m_doc.fileStamp = textdoc::fileStamp(path);
-    m_doc.changedOutside = false;
+    textdoc::syncWithDisk(m_doc);
     m_doc.fileReadOnly = textdoc::isFileReadOnly(path);
     if (m_doc.fileReadOnly)
         v->setReadOnly(true);
@@ -170,10 +169,8 @@ bool CChildFrame::save()
     bool ok;
     if (m_hex) {
         ok = m_hex->save();
-        if (ok) {
-            m_doc.fileStamp = textdoc::fileStamp(m_doc.path);
-            m_doc.changedOutside = false;
-        }
+        if (ok)
+            textdoc::syncWithDisk(m_doc);
     } else {
         ok = textdoc::saveDocument(m_doc, *m_text, this);
     }
@@ -199,8 +196,7 @@ bool CChildFrame::saveAs()
         ok = m_hex->saveAs(target);
         if (ok) {
             m_doc.path = target;
-            m_doc.fileStamp = textdoc::fileStamp(target);
-            m_doc.changedOutside = false;
+            textdoc::syncWithDisk(m_doc);
             m_doc.fileReadOnly = false;
         }
     } else {

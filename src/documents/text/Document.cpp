@@ -97,14 +97,19 @@ void newDocument(DocumentRecord& doc, CTextView& view, int defaultEncoding)
 IoResult loadDocument(DocumentRecord& doc, CTextView& view, const QString& path, int openMode)
 {
     doc.path = path;
-    doc.fileStamp = fileStamp(path);
-    doc.changedOutside = false;
+    syncWithDisk(doc);
     IoResult r = loadText(view, path, openMode, LoadKind::Open);
     if (!r)
         return r;
     doc.fileReadOnly = isFileReadOnly(path);
     applyReadOnly(doc, view);
     return r;
+}
+
+void syncWithDisk(DocumentRecord& doc)
+{
+    doc.fileStamp = fileStamp(doc.path);
+    doc.changedOutside = false;
 }
 
 bool saveDocument(DocumentRecord& doc, CTextView& view, QWidget* parent)
@@ -116,8 +121,7 @@ bool saveDocument(DocumentRecord& doc, CTextView& view, QWidget* parent)
         showSaveFailure(parent, doc.path, r.error);
         return false;
     }
-    doc.fileStamp = fileStamp(doc.path);
-    doc.changedOutside = false;
+    syncWithDisk(doc);
     return true;
 }
 
@@ -129,8 +133,7 @@ bool saveDocumentAs(DocumentRecord& doc, CTextView& view, const QString& newPath
         return false;
     }
     doc.path = newPath;
-    doc.fileStamp = fileStamp(newPath);
-    doc.changedOutside = false;
+    syncWithDisk(doc);
     // The new file's own attribute counts from now on.
     doc.fileReadOnly = isFileReadOnly(newPath);
     applyReadOnly(doc, view);
@@ -146,8 +149,7 @@ bool reloadDocument(DocumentRecord& doc, CTextView& view, QWidget* parent)
         showOpenFailure(parent, doc.path, r.error);
         return false;
     }
-    doc.fileStamp = fileStamp(doc.path);
-    doc.changedOutside = false;
+    syncWithDisk(doc);
     return true;
 }
 

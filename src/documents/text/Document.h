@@ -54,6 +54,10 @@ void newDocument(DocumentRecord& doc, CTextView& view, int defaultEncoding);
 // message is shown; the caller reports a failure with showOpenFailure.
 IoResult loadDocument(DocumentRecord& doc, CTextView& view, const QString& path, int openMode);
 
+// After a load, save or reload: the file stamp is read again and the document no longer
+// counts as changed outside.
+void syncWithDisk(DocumentRecord& doc);
+
 // Save (command 106) to the document's own path. A document without a file returns
 // false at once: the caller goes to Save As. On failure message 1036 is shown and the
 // document stays as it was (modified, same stamp, changed-outside kept).
