@@ -3,7 +3,7 @@
 #include "language/FontSchemes.h"
 #include "language/LanguageSwitch.h"
 #include "language/LanguageTable.h"
-#include "language/StyleSpec.h"
+#include "language/StyleDefinition.h"
 
 #include <QDir>
 #include <QFile>
