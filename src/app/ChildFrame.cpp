@@ -2,7 +2,9 @@
 #include "app/AppSettings.h"
 #include "app/MainFrame.h"
 
+#include "app/commands/CommandTable.h"
 #include "app/commands/DocumentCommands.h"
+#include "app/commands/MenuModel.h"
 #include "documents/hex/CHexView.h"
 #include "documents/text/TextFile.h"
 #include "documents/text/TextView.h"
@@ -58,6 +60,11 @@ CTextView* CChildFrame::createTextView()
     connect(v, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { emit statusChanged(this); });
     connect(v, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int, int, const char*, int, int, int, int, int, int, int) { emit statusChanged(this); });
+    // The view's options live in the view; the language state keeps a copy for re-applying.
+    connect(v, &CTextView::viewFlagsChanged, this, [this](unsigned flags) { m_language.viewFlags = flags; });
+    connect(v, &CTextView::syntaxHighlightRequested, this, [this] { applyLanguage(languageIndex(), true); });
+    connect(v, &CTextView::contextMenuRequested, this,
+            [this](const QPoint& at) { m_frame.showContextMenu(cmd::TextViewMenu, at); });
     return v;
 }
 
@@ -96,7 +103,7 @@ void CChildFrame::applyLanguage(int index, bool reapply)
     LanguageTable& table = m_frame.languages();
     LanguageInputs in = languageInputs();
     if (reapply) {
-        in.viewFlags = int(m_language.viewFlags);
+        in.viewFlags = int(m_text->viewFlags());
         m_language = styling::ReapplyLanguage(m_text, table, index, in);
     } else {
         const std::string name = m_doc.hasFile()
@@ -104,6 +111,7 @@ void CChildFrame::applyLanguage(int index, bool reapply)
         m_language = styling::ApplyLanguage(m_text, table, index, name, in);
     }
     m_text->setLanguageIndex(index);
+    m_text->setViewFlags(m_language.viewFlags);
 }
 
 int CChildFrame::languageIndex() const
@@ -332,26 +340,34 @@ void CChildFrame::placeCaret(int line, int column)
 
 bool CChildFrame::onCommand(int id, bool)
 {
+    // The document's own commands; everything else goes to the view.
     switch (id) {
-    case 106: save(); return true;
-    case 107: saveAs(); return true;
-    case 109: reload(); return true;
-    case 103: closeDocument(); return true;
-    default: break;
-    }
-    if (id == 681 && m_text) {
+    case cmd::FileSave: save(); return true;
+    case cmd::FileSaveAs: saveAs(); return true;
+    case cmd::FileReload: reload(); return true;
+    case cmd::FileClose: closeDocument(); return true;
+    case cmd::ToolMonitorClipboard:
+        if (!m_text)
+            break;
         setMonitorClipboard(!m_monitorClipboard);
         return true;
-    }
-    if ((id == 683 || id == 685) && m_doc.hasFile()) {
-        // The desktop's default application for the file, or its folder.
-        const QString target = id == 683 ? m_doc.path : paths::pathPart(m_doc.path, paths::Folder);
-        cmd::openUrl(QUrl::fromLocalFile(target));
+    case cmd::ToolOpenByDefaultApp:
+    case cmd::ToolOpenContainingFolder:
+        if (m_doc.hasFile()) {
+            // The desktop's default application for the file, or its folder.
+            const QString target = id == cmd::ToolOpenByDefaultApp ? m_doc.path : paths::pathPart(m_doc.path, paths::Folder);
+            cmd::openUrl(QUrl::fromLocalFile(target));
+        }
         return true;
+    default: break;
     }
-    if (id >= 501 && id <= 510 && m_text) {
+    if (id >= cmd::DocEncodeAnsi && id <= cmd::DocClearReadOnly && m_text) {
         textdoc::runDocumentCommand(m_doc, *m_text, id);
         updateState();
+        emit statusChanged(this);
+        return true;
+    }
+    if (m_text && m_text->command(id)) {
         emit statusChanged(this);
         return true;
     }

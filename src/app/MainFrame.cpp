@@ -8,6 +8,7 @@
 #include "app/commands/CommandTable.h"
 #include "app/commands/CommandUi.h"
 #include "app/commands/DocumentCommands.h"
+#include "app/commands/MenuModel.h"
 #include "app/commands/StatusTexts.h"
 #include "app/commands/UpdateCheck.h"
 #include "documents/hex/CHexView.h"
@@ -22,7 +23,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QChildEvent>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -164,6 +167,11 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     watchDrops(this);
     watchDrops(m_area->viewport());
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { onActivated(); });
+    // The tab strip is made anew each time the area returns to tabs: each one gets the
+    // document tab's context menu.
+    m_area->installEventFilter(this);
+    if (auto* bar = m_area->findChild<QTabBar*>())
+        watchTabBar(bar);
 
     m_status = new cmd::StatusPanes(statusBar());
     statusBar()->setVisible(true);   // the status bar always starts visible
@@ -412,65 +420,72 @@ void CMainFrame::OnCommand(int id, bool fromAccelerator)
 bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
 {
     switch (id) {
-    case 100: NewDocument(); return true;
-    case 101: openDialog(); return true;
-    case 102: openSelectedFile(); return true;
-    case 104: {
+    case cmd::FileNew: NewDocument(); return true;
+    case cmd::FileOpen: openDialog(); return true;
+    case cmd::FileOpenSelected: openSelectedFile(); return true;
+    case cmd::FileCloseOther: {
         CChildFrame* keep = activeChild();
         for (CChildFrame* c : children())
             if (c != keep)
                 c->closeDocument();
         return true;
     }
-    case 105: closeAllDocuments(); return true;
-    case 108:
+    case cmd::FileCloseAll: closeAllDocuments(); return true;
+    case cmd::FileSaveAll:
+        // Every modified document is saved; one that is not (a cancelled name) stops nothing.
         for (CChildFrame* c : children())
-            if (c->isModified() && !c->save())
-                break;
+            if (c->isModified())
+                c->save();
         return true;
-    case 116: requestExit(); return true;
-    case 117: return true;   // printing is not offered
-    case 202: case 203: case 204: editCommand(id); return true;
-    case 300: menuBar()->setVisible(!menuBar()->isVisible()); return true;
-    case 301: if (m_ui->toolBar()) m_ui->toolBar()->setVisible(!m_ui->toolBar()->isVisible()); return true;
-    case 302:
+    case cmd::AppExit: requestExit(); return true;
+    case cmd::FilePrint: return true;   // printing is not offered
+    case cmd::EditCut: case cmd::EditCopy: case cmd::EditPaste: editCommand(id); return true;
+    case cmd::ViewMenuBar: menuBar()->setVisible(!menuBar()->isVisible()); return true;
+    case cmd::ViewToolBar: if (m_ui->toolBar()) m_ui->toolBar()->setVisible(!m_ui->toolBar()->isVisible()); return true;
+    case cmd::ViewStatusBar:
         statusBar()->setVisible(!statusBar()->isVisible());
         m_settings.WriteInt("EDITOR", "StatusBarVisible", statusBar()->isVisible() ? 1 : 0);
         return true;
-    case 409: searchLookup(); return true;
-    case 684: OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true); return true;
-    case 800: cycleDocument(+1); return true;
-    case 801: cycleDocument(-1); return true;
-    case 810:
+    case cmd::SearchMsdn: searchLookup(); return true;
+    case cmd::ToolOpenLanguageConfig:
+        OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
+        return true;
+    case cmd::WindowNext: cycleDocument(+1); return true;
+    case cmd::WindowPrevious: cycleDocument(-1); return true;
+    case cmd::WindowCascade:
         m_area->setViewMode(QMdiArea::SubWindowView);
         m_area->cascadeSubWindows();
         return true;
-    case 811: tile(Qt::Vertical); return true;     // windows one above the other
-    case 812: tile(Qt::Horizontal); return true;   // windows side by side
-    case 813:
+    case cmd::WindowTileHorizontal: tile(Qt::Vertical); return true;   // windows one above the other
+    case cmd::WindowTileVertical: tile(Qt::Horizontal); return true;   // windows side by side
+    case cmd::WindowArrangeIcons:
         m_area->setViewMode(QMdiArea::SubWindowView);
         m_area->tileSubWindows();
         return true;
-    case 820: case 821: case 823: case 824: cmd::openWebPage(id); return true;
-    case 822: cmd::CheckForUpdate(cmd::intSettingsOf(m_settings), true, false, m_settings.programFolder); return true;
-    case 825: {
+    case cmd::HelpContents: case cmd::HelpHomePage: case cmd::HelpFeedback: case cmd::HelpDonate:
+        cmd::openWebPage(id);
+        return true;
+    case cmd::HelpCheckUpdate:
+        cmd::CheckForUpdate(cmd::intSettingsOf(m_settings), true, false, m_settings.programFolder);
+        return true;
+    case cmd::HelpAbout: {
         cmd::CAboutDialog about(this);
         about.exec();
         return true;
     }
     default: break;
     }
-    if (id >= 826 && id <= 835) {
-        selectFontScheme(id - 825);
+    if (id >= cmd::BaseFontFirst && id < cmd::BaseFontLast) {   // entries 1-10 are offered
+        selectFontScheme(id - (cmd::BaseFontFirst - 1));
         return true;
     }
-    if (id >= 837 && id <= 937) {
+    if (id >= cmd::WindowDocFirst && id <= cmd::WindowDocLast) {
         QList<CChildFrame*> list = children();
-        if (id - 837 < list.size())
-            activateChild(list[id - 837]);
+        if (id - cmd::WindowDocFirst < list.size())
+            activateChild(list[id - cmd::WindowDocFirst]);
         return true;
     }
-    if (id >= 700 && id <= 781) {
+    if (id >= cmd::LanguageHex && id <= cmd::LanguageLast) {
         if (CChildFrame* c = activeChild()) {
             c->chooseLanguage(id);
             refreshStatus();
@@ -492,15 +507,15 @@ void CMainFrame::editCommand(int id)
         if (CChildFrame* c = activeChild())
             w = c->view();
     if (auto* sci = qobject_cast<QsciScintillaBase*>(w)) {
-        sci->SendScintilla(id == 202 ? QsciScintillaBase::SCI_CUT
-                           : id == 203 ? QsciScintillaBase::SCI_COPY : QsciScintillaBase::SCI_PASTE);
+        sci->SendScintilla(id == cmd::EditCut ? QsciScintillaBase::SCI_CUT
+                           : id == cmd::EditCopy ? QsciScintillaBase::SCI_COPY : QsciScintillaBase::SCI_PASTE);
         return;
     }
     if (auto* hex = qobject_cast<CHexView*>(w)) {
         hex->command(id);
         return;
     }
-    const char* slot = id == 202 ? "cut" : id == 203 ? "copy" : "paste";
+    const char* slot = id == cmd::EditCut ? "cut" : id == cmd::EditCopy ? "copy" : "paste";
     if (w && (qobject_cast<QLineEdit*>(w) || qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)))
         QMetaObject::invokeMethod(w, slot);
 }
@@ -709,8 +724,9 @@ void CMainFrame::refreshStatus()
             info.caretLine = int(v->lineFromPosition(pos));
             info.lineCount = int(v->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT));
             info.caretColumn = int(v->SendScintilla(QsciScintillaBase::SCI_GETCOLUMN, (unsigned long)pos));
-            info.selectionLength = int(v->selectionLength());
-            info.size = v->length();
+            // The bytes the file holds, not the component's UTF-8 for an ANSI document.
+            info.selectionLength = int(v->selectionBytes());
+            info.size = v->documentBytes();
             info.encoding = v->encoding();
             info.overtype = v->SendScintilla(QsciScintillaBase::SCI_GETOVERTYPE) != 0;
         } else if (CHexView* h = c->hexView()) {
@@ -819,8 +835,65 @@ void CMainFrame::DropFiles(const QList<QUrl>& urls)
     }
 }
 
+void CMainFrame::watchTabBar(QTabBar* bar)
+{
+    if (bar->property("velmoTabMenu").toBool())
+        return;
+    bar->setProperty("velmoTabMenu", true);
+    bar->installEventFilter(this);
+}
+
+QMenu* CMainFrame::showContextMenu(int menuId, const QPoint& globalPos)
+{
+    QMenu* menu = m_ui->createContextMenu(menuId, this);
+    if (!menu)
+        return nullptr;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (menuId == cmd::TextViewMenu) {
+        // The way back to a hidden menu bar or toolbar.
+        const bool menuBarHidden = menuBar()->isHidden();
+        const bool toolBarHidden = !m_ui->toolBar() || m_ui->toolBar()->isHidden();
+        if (menuBarHidden || toolBarHidden) {
+            menu->addSeparator();
+            if (menuBarHidden)
+                m_ui->addCommand(menu, cmd::ViewMenuBar, texts::str(1030, "Show Menubar"));
+            if (toolBarHidden)
+                m_ui->addCommand(menu, cmd::ViewToolBar, texts::str(1031, "Show Toolbar"));
+        }
+    }
+    menu->popup(globalPos);
+    return menu;
+}
+
+QMenu* CMainFrame::createPopupMenu()
+{
+    QMenu* menu = m_ui->createContextMenu(cmd::ToolbarAreaMenu, this);
+    return menu;
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_area) {
+        if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished)
+            if (auto* bar = qobject_cast<QTabBar*>(static_cast<QChildEvent*>(event)->child()))
+                watchTabBar(bar);
+        return QMainWindow::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::ContextMenu) {
+        if (auto* bar = qobject_cast<QTabBar*>(watched)) {
+            // The menu acts on the document whose tab was clicked.
+            auto* e = static_cast<QContextMenuEvent*>(event);
+            const int tab = bar->tabAt(e->pos());
+            if (tab < 0)
+                return false;
+            const QList<QMdiSubWindow*> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+            if (tab < subs.size())
+                if (auto* child = qobject_cast<CChildFrame*>(subs[tab]->widget()))
+                    activateChild(child);
+            showContextMenu(cmd::DocumentTabMenu, e->globalPos());
+            return true;
+        }
+    }
     // Files dropped anywhere on the frame, the document area or a document open as files
     // (the editing component would otherwise insert their names as text).
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {

@@ -13,6 +13,8 @@ class LanguageTable;
 class QMdiArea;
 class QMdiSubWindow;
 class QUrl;
+class QMenu;
+class QTabBar;
 namespace cmd {
 class CommandUi;
 class KeyDispatcher;
@@ -76,6 +78,12 @@ public:
     // File > Exit, the window's close button and the termination signals all end here.
     void requestExit();
 
+    // Opens context menu 4 (text view), 7 (document tab) or 8 (toolbar area) at a screen
+    // position without waiting; its commands are dispatched like the main menu's.
+    QMenu* showContextMenu(int menuId, const QPoint& globalPos);
+    // The toolbar area's menu (8), asked for by the window on a right click there.
+    QMenu* createPopupMenu() override;
+
 signals:
     void deferredStartupDone();
 
@@ -107,6 +115,7 @@ private:
     void editCommand(int id);
     void openSelectedFile();
     void searchLookup();
+    void watchTabBar(QTabBar* bar);
 
     AppSettings& m_settings;
     LanguageTable& m_languages;

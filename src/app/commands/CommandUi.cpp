@@ -1,8 +1,8 @@
 #include "app/commands/CommandUi.h"
 
-#include "app/commands/BaseFontMenu.h"
 #include "app/commands/CommandTable.h"
 #include "app/commands/ToolbarIcons.h"
+#include "language/FontSchemes.h"
 #include "platform/Texts.h"
 
 #include <QAbstractEventDispatcher>
@@ -299,7 +299,10 @@ void CommandUi::rebuildBaseFontMenu()
         m_fontMenu->removeAction(a);
         a->deleteLater();
     }
-    const std::vector<BaseFontEntry> entries = baseFontEntries(m_fontReader);
+    // The entries read the definitions exactly as the styles do.
+    std::vector<fonts::FontScheme> entries;
+    if (m_fontReader)
+        entries = fonts::SchemeMenu([this](int n) { return m_fontReader(QString::number(n)); });
     int current = 1;
     if (m_fontReader) {
         bool ok = false;
@@ -307,8 +310,8 @@ void CommandUi::rebuildBaseFontMenu()
         if (ok)
             current = n;
     }
-    for (const BaseFontEntry& e : entries) {
-        QAction* a = addCommand(m_fontMenu, BaseFontFirst - 1 + e.number, e.label);
+    for (const fonts::FontScheme& e : entries) {
+        QAction* a = addCommand(m_fontMenu, e.command, e.label);
         a->setChecked(e.number == current);
     }
     m_fontMenu->addSeparator();

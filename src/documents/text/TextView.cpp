@@ -1,12 +1,20 @@
 #include "documents/text/TextView.h"
 
 #include "documents/text/Encoding.h"
+#include "language/LanguageStyler.h"
+
+#include "app/commands/CommandTable.h"
+
+#include <QContextMenuEvent>
 
 CTextView::CTextView(QWidget* parent) : QsciScintillaBase(parent)
 {
     SendScintilla(SCI_SETCODEPAGE, SC_CP_UTF8);
     // New documents end their lines with CR+LF until told otherwise.
     SendScintilla(SCI_SETEOLMODE, SC_EOL_CRLF);
+    // The editor's own context menu replaces the component's.
+    SendScintilla(SCI_USEPOPUP, 0UL);
+    initialZoom_ = int(call(SCI_GETZOOM));
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CTextView::onUpdateUi);
 }
 
@@ -25,8 +33,40 @@ long CTextView::selectionLength() const
     return call(SCI_GETSELECTIONEND) - call(SCI_GETSELECTIONSTART);
 }
 
+long CTextView::ansiLength(long start, long end) const
+{
+    // One byte per character: count the bytes that start a UTF-8 sequence.
+    if (end <= start)
+        return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(
+        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
+    if (!p)
+        return countCharacters(start, end);
+    long n = 0;
+    for (long i = 0, len = end - start; i < len; ++i)
+        n += (p[i] & 0xC0) != 0x80;
+    return n;
+}
+
+long CTextView::documentBytes() const
+{
+    if (encoding_ != textdoc::EncAnsi)
+        return length();
+    if (cachedBytes_ < 0)
+        cachedBytes_ = ansiLength(0, length());
+    return cachedBytes_;
+}
+
+long CTextView::selectionBytes() const
+{
+    const long start = call(SCI_GETSELECTIONSTART), end = call(SCI_GETSELECTIONEND);
+    return encoding_ == textdoc::EncAnsi ? ansiLength(start, end) : end - start;
+}
+
 void CTextView::onUpdateUi(int updated)
 {
+    if (updated & SC_UPDATE_CONTENT)
+        cachedBytes_ = -1;
     if (!(updated & SC_UPDATE_SELECTION))
         return;
     long len = selectionLength();
@@ -100,4 +140,91 @@ long CTextView::countCharacters(long start, long end) const
 long CTextView::positionRelative(long pos, long characters) const
 {
     return call(SCI_POSITIONRELATIVE, static_cast<unsigned long>(pos), characters);
+}
+
+bool CTextView::command(int id)
+{
+    switch (id) {
+    case cmd::EditUndo: call(SCI_UNDO); return true;
+    case cmd::EditRedo: call(SCI_REDO); return true;
+    case cmd::EditCut: call(SCI_CUT); return true;
+    case cmd::EditCopy: call(SCI_COPY); return true;
+    case cmd::EditPaste: call(SCI_PASTE); return true;
+    case cmd::EditSelectAll: call(SCI_SELECTALL); return true;
+    case cmd::ViewSyntax: toggleViewFlag(kViewSyntaxHighlight); return true;
+    case cmd::ViewWordWrap: toggleViewFlag(kViewWordWrap); return true;
+    case cmd::ViewLineNumbers: toggleViewFlag(kViewLineNumbers); return true;
+    case cmd::ViewWhiteSpace: toggleViewFlag(kViewWhiteSpace); return true;
+    case cmd::ViewEndOfLine: toggleViewFlag(kViewLineEnds); return true;
+    case cmd::ViewIndentGuides: toggleViewFlag(kViewIndentGuides); return true;
+    case cmd::ViewZoomIn: call(SCI_ZOOMIN); return true;
+    case cmd::ViewZoomOut: call(SCI_ZOOMOUT); return true;
+    case cmd::ViewDefaultZoom: call(SCI_SETZOOM, static_cast<unsigned long>(initialZoom_)); return true;
+    case cmd::ViewToggleFold: toggleFoldAtCaret(); return true;
+    case cmd::ViewCollapseAll: foldAll(true); return true;
+    case cmd::ViewExpandAll: foldAll(false); return true;
+    default: return false;
+    }
+}
+
+void CTextView::toggleViewFlag(unsigned flag)
+{
+    viewFlags_ ^= flag;
+    const bool on = (viewFlags_ & flag) != 0;
+    switch (flag) {
+    case kViewSyntaxHighlight:
+        if (on)
+            emit syntaxHighlightRequested();
+        else
+            styling::SyntaxHighlightOff(this);
+        break;
+    case kViewWordWrap: call(SCI_SETWRAPMODE, on ? SC_WRAP_WORD : SC_WRAP_NONE); break;
+    case kViewLineNumbers: styling::UpdateLineNumberMargin(this, on); break;
+    case kViewWhiteSpace: call(SCI_SETVIEWWS, on ? SCWS_VISIBLEALWAYS : SCWS_INVISIBLE); break;
+    case kViewLineEnds: call(SCI_SETVIEWEOL, on ? 1 : 0); break;
+    case kViewIndentGuides: call(SCI_SETINDENTATIONGUIDES, on ? SC_IV_REAL : SC_IV_NONE); break;
+    default: break;
+    }
+    emit viewFlagsChanged(viewFlags_);
+}
+
+void CTextView::toggleFoldAtCaret()
+{
+    long line = lineFromPosition(currentPos());
+    if (!(call(SCI_GETFOLDLEVEL, static_cast<unsigned long>(line)) & SC_FOLDLEVELHEADERFLAG))
+        line = call(SCI_GETFOLDPARENT, static_cast<unsigned long>(line));
+    if (line >= 0)
+        call(SCI_TOGGLEFOLD, static_cast<unsigned long>(line));
+}
+
+void CTextView::foldAll(bool collapse)
+{
+    // Fold levels are known only where the text has been coloured.
+    call(SCI_COLOURISE, 0, -1);
+    const long lines = call(SCI_GETLINECOUNT);
+    for (long line = 0; line < lines; ++line) {
+        const auto l = static_cast<unsigned long>(line);
+        if ((call(SCI_GETFOLDLEVEL, l) & SC_FOLDLEVELHEADERFLAG) && (call(SCI_GETFOLDEXPANDED, l) != 0) == collapse)
+            call(SCI_TOGGLEFOLD, l);
+    }
+}
+
+void CTextView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QPoint global = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        // A click outside the selection moves the caret to the click first.
+        const QPoint at = viewport()->mapFromGlobal(global);
+        const long pos = call(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(at.x()), at.y());
+        const long start = call(SCI_GETSELECTIONSTART), end = call(SCI_GETSELECTIONEND);
+        if (pos < start || pos > end || start == end)
+            call(SCI_GOTOPOS, static_cast<unsigned long>(pos));
+    } else {
+        const long pos = currentPos();
+        const QPoint caret(int(call(SCI_POINTXFROMPOSITION, 0, pos)),
+                           int(call(SCI_POINTYFROMPOSITION, 0, pos) + call(SCI_TEXTHEIGHT, 0)));
+        global = viewport()->mapToGlobal(caret);
+    }
+    event->accept();
+    emit contextMenuRequested(global);
 }

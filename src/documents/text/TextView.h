@@ -5,6 +5,7 @@
 // and saved, so every byte value shows as its proper character.
 #include <Qsci/qsciscintillabase.h>
 
+#include <QPoint>
 #include <string>
 
 // Text-range records of the component's interface.
@@ -34,6 +35,22 @@ public:
     // Length of the current selection in the component's bytes (UTF-8, also for
     // ANSI documents). selectionLengthChanged tells when it changes.
     long selectionLength() const;
+
+    // The document's own bytes: an ANSI document holds one byte per character in its
+    // file, every other encoding the component's bytes.
+    long documentBytes() const;
+    long selectionBytes() const;
+
+    // Commands of the view (undo and redo, select all, the view options, zoom and the
+    // fold commands). False for a command the view does not handle.
+    bool command(int id);
+
+    // The view's own option flags (ViewFlag bits): set when a language is applied,
+    // then changed only by the view's commands.
+    unsigned viewFlags() const { return viewFlags_; }
+    void setViewFlags(unsigned flags) { viewFlags_ = flags; }
+    // The zoom the view started with ("Default Zoom").
+    int initialZoom() const { return initialZoom_; }
 
     // --- component messages ---
     long length() const;
@@ -76,12 +93,30 @@ public:
 
 signals:
     void selectionLengthChanged(long length);
+    // Syntax highlighting was switched on again: the document's language is to be
+    // applied anew with the view's flags.
+    void syntaxHighlightRequested();
+    // A view option changed (menu checks and toolbar buttons follow).
+    void viewFlagsChanged(unsigned flags);
+    // The context menu is wanted at this screen position (after a right click has placed
+    // the caret, or for the menu key at the caret).
+    void contextMenuRequested(const QPoint& globalPos);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     long call(unsigned msg, unsigned long w = 0, long l = 0) const;
     void onUpdateUi(int updated);
+    void toggleViewFlag(unsigned flag);
+    void toggleFoldAtCaret();
+    void foldAll(bool collapse);
+    long ansiLength(long start, long end) const;
 
     int encoding_ = 0;
     int languageIndex_ = -1;
     long selectionLength_ = 0;
+    unsigned viewFlags_ = 0;
+    int initialZoom_ = 0;
+    mutable long cachedBytes_ = -1;   // documentBytes() of an ANSI document until the text changes
 };
