@@ -62,7 +62,10 @@ CTextView* CChildFrame::createTextView()
             [this](int, int, const char*, int, int, int, int, int, int, int) { emit statusChanged(this); });
     // The view's options live in the view; the language state keeps a copy for re-applying.
     connect(v, &CTextView::viewFlagsChanged, this, [this](unsigned flags) { m_language.viewFlags = flags; });
-    connect(v, &CTextView::syntaxHighlightRequested, this, [this] { applyLanguage(languageIndex(), true); });
+    connect(v, &CTextView::syntaxHighlightRequested, this, [this] {
+        if (languageIndex() >= 0)
+            applyLanguage(languageIndex(), true);
+    });
     connect(v, &CTextView::contextMenuRequested, this,
             [this](const QPoint& at) { m_frame.showContextMenu(cmd::TextViewMenu, at); });
     return v;

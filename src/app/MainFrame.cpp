@@ -705,7 +705,7 @@ cmd::UiSnapshot CMainFrame::snapshot() const
         s.eolMode = v->eolMode();
         s.language = v->languageIndex();
         s.useTabs = v->SendScintilla(QsciScintillaBase::SCI_GETUSETABS) != 0;
-        s.viewFlags = int(c->languageState().viewFlags);
+        s.viewFlags = int(v->viewFlags());
         s.monitorClipboard = c->monitorClipboard();
     } else if (CHexView* h = c->hexView()) {
         s.doc = cmd::UiSnapshot::Doc::Hex;

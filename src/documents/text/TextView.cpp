@@ -52,8 +52,13 @@ long CTextView::documentBytes() const
 {
     if (encoding_ != textdoc::EncAnsi)
         return length();
-    if (cachedBytes_ < 0)
-        cachedBytes_ = ansiLength(0, length());
+    // Counted again after every change of the text (the component reports it with the
+    // next update), or at once when the length moved.
+    const long len = length();
+    if (cachedBytes_ < 0 || cachedLength_ != len) {
+        cachedBytes_ = ansiLength(0, len);
+        cachedLength_ = len;
+    }
     return cachedBytes_;
 }
 
@@ -147,9 +152,6 @@ bool CTextView::command(int id)
     switch (id) {
     case cmd::EditUndo: call(SCI_UNDO); return true;
     case cmd::EditRedo: call(SCI_REDO); return true;
-    case cmd::EditCut: call(SCI_CUT); return true;
-    case cmd::EditCopy: call(SCI_COPY); return true;
-    case cmd::EditPaste: call(SCI_PASTE); return true;
     case cmd::EditSelectAll: call(SCI_SELECTALL); return true;
     case cmd::ViewSyntax: toggleViewFlag(kViewSyntaxHighlight); return true;
     case cmd::ViewWordWrap: toggleViewFlag(kViewWordWrap); return true;

@@ -119,4 +119,5 @@ private:
     unsigned viewFlags_ = 0;
     int initialZoom_ = 0;
     mutable long cachedBytes_ = -1;   // documentBytes() of an ANSI document until the text changes
+    mutable long cachedLength_ = -1;
 };
