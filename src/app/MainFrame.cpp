@@ -867,8 +867,7 @@ QMenu* CMainFrame::showContextMenu(int menuId, const QPoint& globalPos)
 
 QMenu* CMainFrame::createPopupMenu()
 {
-    QMenu* menu = m_ui->createContextMenu(cmd::ToolbarAreaMenu, this);
-    return menu;
+    return m_ui->createContextMenu(cmd::ToolbarAreaMenu, this);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
