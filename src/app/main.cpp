@@ -48,8 +48,10 @@ int main(int argc, char* argv[])
         QStringList args = QCoreApplication::arguments();
         args.removeFirst();
         CMainFrame frame(settings, languages, args, QDir::currentPath());
-        if (first && instance.listen())
+        if (first && instance.listen()) {
+            instance.setAcceptor([&frame] { return frame.AcceptsHandOver(); });
             QObject::connect(&instance, &SingleInstance::handOverReceived, &frame, &CMainFrame::ReceiveHandOver);
+        }
         mainFrame = &frame;
         code = app.exec();
         mainFrame = nullptr;
