@@ -54,6 +54,7 @@ int main(int argc, char* argv[])
         }
         mainFrame = &frame;
         code = app.exec();
+        instance.setAcceptor([] { return false; });   // the frame goes away
         mainFrame = nullptr;
     }
     // 7. Shut-down: the option word and the search texts are written back.

@@ -1,8 +1,6 @@
 #include "platform/FileLock.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -11,8 +9,8 @@
 
 FileLock::FileLock(const QString& path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    m_fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const QByteArray lockPath = QFile::encodeName(path + QStringLiteral(".lock"));
+    m_fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0)
         return;
     int rc;

@@ -1,7 +1,8 @@
 #pragma once
 // An exclusive lock on "<file>.lock" held for the lifetime of the object, so that one
 // read-modify-write of a file shared by running instances is not interleaved with another.
-// When the lock file cannot be made (a read-only folder) the holder goes on unlocked.
+// When the lock file cannot be made (a missing or read-only folder) the holder goes on
+// unlocked.
 #include <QString>
 
 class FileLock {

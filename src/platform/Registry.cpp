@@ -165,6 +165,7 @@ Hive loadHive(const QString& path)
 template <typename F>
 bool modify(const QString& path, F change)
 {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     FileLock lock(path);
     Hive hive = loadHive(path);
     if (!change(hive))
