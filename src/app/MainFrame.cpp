@@ -50,6 +50,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -395,6 +396,13 @@ void CMainFrame::OpenFilesRequest(const QString& commandLine)
 
 void CMainFrame::ReceiveHandOver(const QString& directory, const QString& commandLine)
 {
+    // One accepted just before a close began waits for the prompts to be answered; one
+    // that arrives after the close went through brings the frame back for its files.
+    if (m_closePrompting) {
+        m_pendingHandOvers.append({directory, commandLine});
+        return;
+    }
+    m_closing = false;
     if (!commandLine.isEmpty()) {
         QStringList args = paths::splitCommandLine(commandLine, true);
         args.removeFirst();
@@ -797,15 +805,25 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    // Every modified document is asked about first; a cancel keeps the editor open.
-    if (!closeAllDocuments()) {
+    // Every modified document is asked about first; a cancel keeps the editor open, and so
+    // does a hand-over that came in while the prompts were up.
+    m_closePrompting = true;
+    const bool closed = closeAllDocuments();
+    m_closePrompting = false;
+    if (!closed || !m_pendingHandOvers.isEmpty()) {
         event->ignore();
+        const QList<QStringList> pending = std::exchange(m_pendingHandOvers, {});
+        for (const QStringList& h : pending)
+            ReceiveHandOver(h[0], h[1]);
         return;
     }
     m_closing = true;
     savePlacement();
     event->accept();
-    QTimer::singleShot(0, qApp, &QApplication::quit);
+    QTimer::singleShot(0, this, [this] {
+        if (m_closing)
+            QApplication::quit();
+    });
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

@@ -51,6 +51,8 @@ public:
     Q_INVOKABLE void OpenFilesRequest(const QString& commandLine);
     // A second start handed over its directory and command line (with program name).
     void ReceiveHandOver(const QString& directory, const QString& commandLine);
+    // False while the frame is closing: a second start then goes on on its own.
+    bool AcceptsHandOver() const { return !m_closing && !m_closePrompting; }
     // Dropped files: opened in order until the first folder.
     void DropFiles(const QList<QUrl>& urls);
     // Makes dropped files on `widget` open as documents.
@@ -123,6 +125,8 @@ private:
     QString m_workingDirectory;
     bool m_starting = true;
     bool m_closing = false;
+    bool m_closePrompting = false;   // the save prompts of a close are up
+    QList<QStringList> m_pendingHandOvers;   // (directory, command line) held during them
     bool m_clipboardHasText = false;
     QMdiArea* m_area = nullptr;
     cmd::CommandUi* m_ui = nullptr;

@@ -16,6 +16,7 @@
 namespace {
 const QByteArray kMagic = "VLMO";
 const char kAnswer = 'A';
+const char kRefusal = 'R';
 }
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
@@ -175,11 +176,16 @@ void SingleInstance::onConnection()
             QString dir, line;
             const bool ok = decode(buffer->mid(8, len), dir, line);
             buffer->clear();
-            if (ok)
-                emit handOverReceived(dir, line);
-            socket->write(&kAnswer, 1);
+            const bool accepted = ok && (!m_acceptor || m_acceptor());
+            // The second start gets its answer at once; the files are opened afterwards
+            // from a queued call, which may show message boxes and so run event loops
+            // during which this socket can go away.
+            socket->write(accepted ? &kAnswer : &kRefusal, 1);
             socket->flush();
             socket->disconnectFromServer();
+            if (accepted)
+                QMetaObject::invokeMethod(this, [this, dir, line] { emit handOverReceived(dir, line); },
+                                          Qt::QueuedConnection);
         });
     }
 }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QLocalServer;
 
 class SingleInstance : public QObject {
@@ -24,11 +26,14 @@ public:
 
     // Second start: sends the directory and command line to the first instance and waits
     // for its answer. An empty command line only brings the first instance forward.
-    // False when the first instance cannot be reached.
+    // False when the first instance cannot be reached or refuses the hand-over.
     bool handOver(const QString& directory, const QString& commandLine, int timeoutMs = 5000);
 
     // First instance: starts listening for hand-overs.
     bool listen();
+    // First instance: asked as each hand-over arrives; when it answers false the hand-over
+    // is refused and the second start goes on as an instance of its own.
+    void setAcceptor(std::function<bool()> acceptor) { m_acceptor = std::move(acceptor); }
 
     // The encoded message (exposed for tests).
     static QByteArray encode(const QString& directory, const QString& commandLine);
@@ -39,7 +44,8 @@ public:
     QString socketPath() const;
 
 signals:
-    // A hand-over arrived. Empty texts mean "only come forward".
+    // A hand-over arrived. Empty texts mean "only come forward". Emitted from a queued
+    // call once the second start has its answer, so a handler may run event loops.
     void handOverReceived(const QString& directory, const QString& commandLine);
 
 private:
@@ -48,4 +54,5 @@ private:
     QString m_folder;
     int m_lockFd = -1;
     QLocalServer* m_server = nullptr;
+    std::function<bool()> m_acceptor;
 };

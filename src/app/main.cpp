@@ -48,10 +48,13 @@ int main(int argc, char* argv[])
         QStringList args = QCoreApplication::arguments();
         args.removeFirst();
         CMainFrame frame(settings, languages, args, QDir::currentPath());
-        if (first && instance.listen())
+        if (first && instance.listen()) {
+            instance.setAcceptor([&frame] { return frame.AcceptsHandOver(); });
             QObject::connect(&instance, &SingleInstance::handOverReceived, &frame, &CMainFrame::ReceiveHandOver);
+        }
         mainFrame = &frame;
         code = app.exec();
+        instance.setAcceptor([] { return false; });   // the frame goes away
         mainFrame = nullptr;
     }
     // 7. Shut-down: the option word and the search texts are written back.

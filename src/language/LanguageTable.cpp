@@ -10,8 +10,7 @@
 namespace lang {
 
 bool PathMatchSpec(std::string_view fileName, std::string_view patternList) {
-    return paths::matchSpec(QString::fromUtf8(fileName.data(), qsizetype(fileName.size())),
-                            QString::fromUtf8(patternList.data(), qsizetype(patternList.size())));
+    return paths::matchSpec(ansi::toUnicode(fileName), ansi::toUnicode(patternList));
 }
 
 } // namespace lang

@@ -77,6 +77,7 @@ namespace lang {
 
 // File name against a ";"-separated list of wildcard patterns ("*" and "?", letters
 // without regard to case, leading blanks of each pattern skipped; "*.*" matches all).
+// Both are bytes of the ANSI code page, as the properties files hold them.
 bool PathMatchSpec(std::string_view fileName, std::string_view patternList);
 
 } // namespace lang

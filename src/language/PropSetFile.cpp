@@ -200,6 +200,10 @@ std::string PropSetFile::Expand(std::string text, int& budget, std::vector<std::
             value = Expand(std::move(value), budget, chain);
             chain.pop_back();
         }
+        if (text.size() - (close - inner + 1) + value.size() > kMaxExpandedBytes) {
+            budget = 0;   // the callers stop as well
+            break;
+        }
         text.replace(inner, close - inner + 1, value);
     }
     return text;
@@ -252,6 +256,8 @@ std::string PropSetFile::LookupForFileExpanded(std::string_view prefix, std::str
             break;
         std::string_view name = std::string_view(text).substr(start + 2, close - start - 2);
         std::string value = name == prefix ? std::string() : LookupForFile(name, fileName);
+        if (text.size() - (close - start + 1) + value.size() > kMaxExpandedBytes)
+            break;
         text.replace(start, close - start + 1, value);
     }
     return text;

@@ -14,6 +14,10 @@ public:
     static constexpr size_t kMaxFileBytes = 60000;
     // A logical line holds at most this many characters.
     static constexpr size_t kMaxLineChars = 59999;
+    // Expansion stops before a replacement would make the text longer than this, leaving
+    // the remaining references as they are: a value that refers to itself among other text
+    // would otherwise grow by its own length in every round.
+    static constexpr size_t kMaxExpandedBytes = size_t(1) << 18;
 
     explicit PropSetFile(bool lowerKeys = false);
     virtual ~PropSetFile();

@@ -1,7 +1,9 @@
 #include "platform/ProfileFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <optional>
 #include <sys/stat.h>
@@ -53,12 +55,16 @@ Parsed load(const QString& path)
     return p;
 }
 
+// Only the file's first line may begin with a byte-order mark that is not part of the text:
+// one at the start of any other line is a character of that line, so a line such as
+// "\xEF\xBB\xBF[" never reads as a section header.
 QString text(const QByteArray& raw, bool first)
 {
-    QByteArray r = raw;
+    QByteArrayView r = raw;
     if (first && r.startsWith("\xEF\xBB\xBF"))
-        r.remove(0, 3);
-    return QString::fromUtf8(r);
+        r = r.sliced(3);
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decode(r);
 }
 
 // The section name if the line is a section header.
@@ -271,6 +277,7 @@ bool ProfileFile::writeString(const QString& sectionIn, const QString& keyIn, co
 {
     if (!writable(m_path))
         return false;
+    FileLock lock(m_path);   // another instance may be writing the same file
     const QString section = clean(sectionIn, true), key = clean(keyIn, true), value = clean(valueIn, false);
     if (section.isEmpty() || key.isEmpty())
         return false;
@@ -306,6 +313,7 @@ bool ProfileFile::removeKey(const QString& section, const QString& key)
 {
     if (!writable(m_path))
         return false;
+    FileLock lock(m_path);   // another instance may be writing the same file
     Parsed p = load(m_path);
     Range r = findSection(p, section);
     if (r.header < 0)
@@ -324,6 +332,7 @@ bool ProfileFile::writeSection(const QString& sectionIn, const QStringList& line
 {
     if (!writable(m_path))
         return false;
+    FileLock lock(m_path);   // another instance may be writing the same file
     const QString section = clean(sectionIn, true);
     if (section.isEmpty())
         return false;

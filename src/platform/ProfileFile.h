@@ -3,8 +3,10 @@
 // Section and key names compare without case and the first match wins; keys and values are
 // trimmed and one pair of surrounding quotes is removed on read. Writes replace a key in
 // place or append it to its section, a new section goes at the end, and every other line
-// survives byte for byte. Each write rewrites the file atomically. A read-only file (owner's
-// write bit clear) or one that cannot be written is left untouched and the write is lost.
+// survives byte for byte. Each write rewrites the file atomically, under a lock on
+// "<file>.lock" so that running instances do not lose each other's writes. A read-only
+// file (owner's write bit clear) or one that cannot be written is left untouched and the
+// write is lost.
 #include <QString>
 #include <QStringList>
 

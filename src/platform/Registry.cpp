@@ -1,16 +1,14 @@
 #include "platform/Registry.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <fcntl.h>
 #include <map>
 #include <memory>
-#include <sys/file.h>
-#include <unistd.h>
 #include <vector>
 
 namespace registry {
@@ -23,12 +21,28 @@ struct Key {
 
 using Hive = std::map<QString, Key>;   // folded path -> key
 
+// Parts are trimmed and blank ones left out, so a normalised name normalises to itself.
 QString normalise(const QString& key)
 {
     QStringList parts;
-    for (const QString& p : QString(key).replace('/', '\\').split('\\', Qt::SkipEmptyParts))
-        parts << p.trimmed();
+    for (const QString& p : QString(key).replace('/', '\\').split('\\')) {
+        const QString t = p.trimmed();
+        if (!t.isEmpty())
+            parts << t;
+    }
     return parts.join('\\');
+}
+
+// Key names are written as header lines: a line break or another control character in one
+// could start lines of its own, so such names are refused.
+bool validKey(const QString& key)
+{
+    for (QChar c : key) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || u == 0x85 || u == 0x2028 || u == 0x2029)
+            return false;
+    }
+    return !normalise(key).isEmpty();
 }
 
 QString fold(const QString& key)
@@ -148,31 +162,10 @@ Hive loadHive(const QString& path)
     return parse(f.readAll());
 }
 
-// Holds an exclusive lock on "<file>.lock" for one read-modify-write.
-class FileLock {
-public:
-    explicit FileLock(const QString& path)
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        m_fd = ::open(QFile::encodeName(path + ".lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd >= 0)
-            ::flock(m_fd, LOCK_EX);
-    }
-    ~FileLock()
-    {
-        if (m_fd >= 0) {
-            ::flock(m_fd, LOCK_UN);
-            ::close(m_fd);
-        }
-    }
-
-private:
-    int m_fd = -1;
-};
-
 template <typename F>
 bool modify(const QString& path, F change)
 {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     FileLock lock(path);
     Hive hive = loadHive(path);
     if (!change(hive))
@@ -218,7 +211,7 @@ bool Store::keyExists(const QString& key) const
 
 bool Store::createKey(const QString& key)
 {
-    if (normalise(key).isEmpty())
+    if (!validKey(key))
         return false;
     return modify(m_path, [&](Hive& h) {
         ensureParents(h, key);
@@ -308,7 +301,7 @@ std::optional<QByteArray> Store::queryBinary(const QString& key, const QString& 
 
 bool Store::set(const QString& key, const QString& name, const Value& value)
 {
-    if (normalise(key).isEmpty())
+    if (!validKey(key))
         return false;
     return modify(m_path, [&](Hive& h) {
         ensureParents(h, key);

@@ -2,7 +2,8 @@
 // The per-user registry store (the current user's hive): keys and sub-keys holding string,
 // DWORD and binary values, names compared without case. It lives in one human-readable
 // file under $XDG_CONFIG_HOME/velmo/, rewritten atomically under a file lock so that two
-// running instances never lose each other's writes.
+// running instances never lose each other's writes. Key names with a line break or another
+// control character are refused.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

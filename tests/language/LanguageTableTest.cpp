@@ -4,6 +4,7 @@
 #include "language/LanguageSwitch.h"
 #include "language/LanguageTable.h"
 #include "language/StyleDefinition.h"
+#include "platform/CodePage.h"
 
 #include <QDir>
 #include <QFile>
@@ -118,6 +119,24 @@ TEST(FindLanguage, FirstMatchingLanguageElseTheFirst) {
     EXPECT_FALSE(lang::PathMatchSpec("noext", "*.x;*.*.y"));
     EXPECT_TRUE(lang::PathMatchSpec("a.b.c.d.e.f.g.h.i.j.k", "*.*.*.*.*.*.*.*.k"));
     EXPECT_FALSE(lang::PathMatchSpec(std::string(200, 'a'), "*a*a*a*a*a*a*a*a*a*a*b"));
+}
+
+TEST(FindLanguage, NamesAndPatternsBeyondAsciiCompareInTheAnsiCodePage) {
+    TestApp();
+    const int saved = ansi::codePage();
+    ansi::setCodePage(1252);
+    LanguageTable table;
+    // Pattern bytes as a properties file in code page 1252 holds them: e-acute, e-grave.
+    Fill(table, {{"menu.language", "Text|txt|Acute|acute|Grave|grave|"},
+                 {"file.patterns.txt", "*.txt"},
+                 {"file.patterns.acute", "*.caf\xE9"},
+                 {"file.patterns.grave", "*.caf\xE8;r\xE9sum\xE9*"}});
+    EXPECT_EQ(table.FindLanguage(QString::fromUtf8("/p/x.caf\u00E9")), 1);
+    EXPECT_EQ(table.FindLanguage(QString::fromUtf8("/p/X.CAF\u00C9")), 1);
+    EXPECT_EQ(table.FindLanguage(QString::fromUtf8("/p/x.caf\u00E8")), 2);
+    EXPECT_EQ(table.FindLanguage(QString::fromUtf8("R\u00C9SUM\u00C9.md")), 2);
+    EXPECT_EQ(table.FindLanguage(QString::fromUtf8("x.caf\u00EA")), 0);
+    ansi::setCodePage(saved);
 }
 
 TEST(FindLanguage, LookupNameIsTheFileNameOrTheFirstPattern) {

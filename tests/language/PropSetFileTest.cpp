@@ -237,6 +237,27 @@ TEST(PropsForFile, ExpansionResolvesEachVariableForTheSameFile) {
     EXPECT_LT(p.LookupForFileExpanded("loop.", "t.c").size(), 2000u);
 }
 
+TEST(PropsForFile, ExpansionStopsAtTheLengthCap) {
+    PropSetFile p;
+    // q refers to itself ahead of 16 KB of text: every round would add 16 KB.
+    const std::string block(16 * 1024, 'x');
+    p.Assign("q", "$(q)" + block);
+    p.Assign("r", "$(q)");
+    std::string value = p.LookupForFileExpanded("r", "t.c");
+    EXPECT_LE(value.size(), PropSetFile::kMaxExpandedBytes);
+    EXPECT_GT(value.size(), PropSetFile::kMaxExpandedBytes - block.size() - 8);
+    EXPECT_EQ(value.rfind("$(q)", 0), 0u);   // the reference left over
+    // The same cap holds for expansion by name, within the budget of 100.
+    std::string many;
+    for (int i = 0; i < 60; ++i)
+        many += "$(b)";
+    p.Assign("b", block);
+    p.Assign("many", many);
+    value = p.LookupExpanded("many");
+    EXPECT_LE(value.size(), PropSetFile::kMaxExpandedBytes);
+    EXPECT_EQ(value.substr(0, block.size()), block);
+}
+
 TEST(PropsValues, ColoursAndStyleAndWords) {
     EXPECT_EQ(props::ColourFromString("#FF8000"), 0x0080FFu);
     EXPECT_EQ(props::ColourFromString("#0000ff"), 0xFF0000u);

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -116,6 +118,38 @@ TEST_F(ProfileFileTest, UnwritableFolderLosesWriteSilently)
     ProfileFile ini("/proc/velmo-no-such-folder/velmo.ini");
     EXPECT_FALSE(ini.writeInt("EDITOR", "EditorMask", 1));
     EXPECT_EQ(ini.readInt("EDITOR", "EditorMask", 7), 7);
+}
+
+TEST_F(ProfileFileTest, TwoWritersNeverLoseEachOthersKeys)
+{
+    // Two processes write different keys at the same time; every key must survive.
+    const int perProcess = 40;
+    writeAll(path(), "[EDITOR]\nEditorMask=0\n");
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const char* who = child == 0 ? "child" : "parent";
+    ProfileFile ini(path());
+    for (int i = 0; i < perProcess; ++i)
+        ini.writeInt("EDITOR", QStringLiteral("%1%2").arg(who).arg(i), i);
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(ProfileFile(path()).readSection("EDITOR").size(), 2 * perProcess + 1);
+}
+
+TEST_F(ProfileFileTest, AByteOrderMarkCountsOnlyAtTheStartOfTheFile)
+{
+    writeAll(path(), "\xEF\xBB\xBF[FILTER]\nText|*.txt\n \xEF\xBB\xBF[odd]|*.x\nAll|*.*\n[EDITOR]\nTabSize=8\n");
+    ProfileFile ini(path());
+    EXPECT_EQ(ini.sectionNames(), QStringList({"FILTER", "EDITOR"}));
+    const QStringList filters = ini.readSection("FILTER");
+    ASSERT_EQ(filters.size(), 3);
+    // Written back whole, the odd line now starts its line with the mark: still no header.
+    ASSERT_TRUE(ini.writeSection("FILTER", filters));
+    EXPECT_EQ(ini.sectionNames(), QStringList({"FILTER", "EDITOR"}));
+    EXPECT_EQ(ini.readSection("FILTER"), filters);
+    EXPECT_EQ(ini.readInt("EDITOR", "TabSize", 4), 8);
 }
 
 } // namespace

@@ -62,6 +62,25 @@ TEST_F(RegistryTest, TwoWritersNeverLoseEachOthersValues)
     EXPECT_EQ(check.valueNames("Software\\Velmo").size(), 2 * perProcess);
 }
 
+TEST_F(RegistryTest, KeyNamesCannotPlantValuesAndNormaliseOnce)
+{
+    registry::Store s(file());
+    // A line break in a key name would start a key and values of its own.
+    EXPECT_FALSE(s.setString("Software\\Velmo]\n\"planted\"=\"x\"\n[Software\\Other", "v", "1"));
+    EXPECT_FALSE(s.createKey("a\rb"));
+    EXPECT_FALSE(s.keyExists("Software\\Other"));
+    EXPECT_FALSE(s.query("Software\\Velmo", "planted").has_value());
+
+    // Blank parts of a name are left out, so the name is the same however often it is
+    // normalised and its values survive the next rewrite.
+    ASSERT_TRUE(s.setString("Software\\Velmo\\ ", "kept", "1"));
+    ASSERT_TRUE(s.setString("Software\\Velmo\\ \\Find", "also", "2"));
+    ASSERT_TRUE(s.setString("Software", "other", "3"));   // a rewrite
+    EXPECT_EQ(s.queryString("Software\\Velmo", "kept").value_or(""), "1");
+    EXPECT_EQ(s.queryString("Software\\Velmo\\Find", "also").value_or(""), "2");
+    EXPECT_EQ(s.subKeys("Software\\Velmo"), QStringList({"Find"}));
+}
+
 TEST_F(RegistryTest, MalformedFileReadsWhatItCan)
 {
     QFile f(file());
