@@ -1,7 +1,8 @@
 #pragma once
 // The bytes behind the hex view: a file read with positioned reads, one screen at a time.
 // The file is opened afresh for every read and every save and never mapped, so a file that
-// another program truncates or replaces only reads as zeros, it cannot bring the editor down.
+// another program truncates or replaces cannot bring the editor down: bytes past its new end
+// read as zeros, and a replaced file reads as the new one.
 // The file's device and inode are kept from the open: a save never writes into a file that
 // has taken the path since.
 #include <QString>

@@ -537,21 +537,24 @@ QString HexModel::headerLabels()
 
 int HexModel::rowLength(int r) const
 {
-    const int64_t start = topOffset() + int64_t(r) * kBytesPerRow;
-    return int(std::clamp<int64_t>(size() - start, 0, kBytesPerRow));
+    // Rows past the end are counted, never their offsets: those may lie beyond any int64_t.
+    if (r < 0 || r >= totalRows() - topRow_)
+        return 0;
+    const int64_t start = (topRow_ + r) * kBytesPerRow;
+    return int(std::min<int64_t>(size() - start, kBytesPerRow));
 }
 
 QString HexModel::offsetText(int r) const
 {
-    const int64_t off = topOffset() + int64_t(r) * kBytesPerRow;
+    const uint64_t off = uint64_t(topOffset()) + uint64_t(std::max(r, 0)) * kBytesPerRow;
     return QStringLiteral("%1").arg(qulonglong(off), offsetDigits(), 16, QLatin1Char('0')).toUpper();
 }
 
 QString HexModel::hexText(int r) const
 {
     static const char digits[] = "0123456789ABCDEF";
-    const int64_t start = topOffset() + int64_t(r) * kBytesPerRow;
     const int n = rowLength(r);
+    const int64_t start = n > 0 ? topOffset() + int64_t(r) * kBytesPerRow : 0;
     QString s;
     s.reserve(50);
     for (int k = 0; k < n; ++k) {
@@ -567,8 +570,8 @@ QString HexModel::hexText(int r) const
 
 QString HexModel::charText(int r) const
 {
-    const int64_t start = topOffset() + int64_t(r) * kBytesPerRow;
     const int n = rowLength(r);
+    const int64_t start = n > 0 ? topOffset() + int64_t(r) * kBytesPerRow : 0;
     QString s;
     s.reserve(n);
     for (int k = 0; k < n; ++k)

@@ -598,6 +598,8 @@ TEST_F(HexModelTest, SizesNearTheLargestOffset)
         EXPECT_EQ(m.topOffset() + 3 * 16, lastRowStart);
         EXPECT_EQ(m.rowLength(3), int(size - lastRowStart));
         EXPECT_EQ(m.charText(3).size(), size - lastRowStart);
+        EXPECT_EQ(m.rowLength(4), 0);  // below the last row, where offsets would pass the largest
+        EXPECT_EQ(m.hexText(4), "");
         EXPECT_EQ(m.barValue(), m.barMaximum());
 
         m.key(Key::End, true, false);  // Shift+End reaches one past the row
