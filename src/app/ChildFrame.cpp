@@ -150,8 +150,7 @@ bool CChildFrame::loadHex(const QString& path, int* error)
     m_doc.path = path;
     textdoc::syncWithDisk(m_doc);
     m_doc.fileReadOnly = textdoc::isFileReadOnly(path);
-    if (m_doc.fileReadOnly)
-        v->setReadOnly(true);
+    v->setReadOnly(m_doc.fileReadOnly || m_doc.docReadOnly);
     return true;
 }
 
@@ -208,7 +207,9 @@ bool CChildFrame::saveAs()
         if (ok) {
             m_doc.path = target;
             textdoc::syncWithDisk(m_doc);
-            m_doc.fileReadOnly = false;
+            // The copy's own attribute counts from now on.
+            m_doc.fileReadOnly = textdoc::isFileReadOnly(target);
+            m_hex->setReadOnly(m_doc.fileReadOnly || m_doc.docReadOnly);
         }
     } else {
         ok = textdoc::saveDocumentAs(m_doc, *m_text, target, this);
@@ -368,6 +369,16 @@ bool CChildFrame::onCommand(int id, bool)
         textdoc::runDocumentCommand(m_doc, *m_text, id);
         updateState();
         emit statusChanged(this);
+        return true;
+    }
+    if ((id == cmd::DocReadOnly || id == cmd::DocClearReadOnly) && m_hex) {
+        if (id == cmd::DocReadOnly && !m_doc.fileReadOnly)
+            m_doc.docReadOnly = !m_doc.docReadOnly;
+        else if (id == cmd::DocClearReadOnly && m_doc.fileReadOnly && m_doc.hasFile()
+                 && textdoc::clearFileReadOnly(m_doc.path))
+            m_doc.fileReadOnly = false;
+        m_hex->setReadOnly(m_doc.fileReadOnly || m_doc.docReadOnly);
+        updateState();
         return true;
     }
     if (m_text && m_text->command(id)) {

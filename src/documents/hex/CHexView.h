@@ -37,8 +37,8 @@ public:
     qint64 fileSize() const { return model_.size(); }
 
     // Writes the typed bytes into the file in place and flushes them. A file whose size
-    // changed on disk, or a failed write, is reported with message 1036 and returns false;
-    // the document then stays modified.
+    // changed on disk, another file that took its path, or a failed write, is reported with
+    // message 1036 and returns false; the document then stays modified.
     bool save();
     // Writes the file with its typed bytes to another path (reported like save()) and then
     // shows that file. Large files take as long as copying them.

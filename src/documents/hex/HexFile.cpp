@@ -53,15 +53,48 @@ bool HexFile::open(const QString& path, QString* error)
     }
     path_ = path;
     size_ = st.st_size;
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
     open_ = true;
     return true;
+}
+
+void HexFile::openBytes(int64_t size, Reader reader)
+{
+    close();
+    size_ = std::max<int64_t>(size, 0);
+    reader_ = std::move(reader);
+    open_ = reader_ != nullptr;
+    if (!open_)
+        size_ = 0;
 }
 
 void HexFile::close()
 {
     path_.clear();
     size_ = 0;
+    device_ = 0;
+    inode_ = 0;
+    reader_ = nullptr;
     open_ = false;
+}
+
+HexFile::WriteResult HexFile::checkUnchanged(QString* error) const
+{
+    if (!open_ || reader_) {
+        if (error)
+            *error = systemErrorText(EBADF);
+        return WriteResult::Failed;
+    }
+    struct stat st {};
+    if (::stat(QFile::encodeName(path_).constData(), &st) != 0) {
+        if (error)
+            *error = systemErrorText(errno);
+        return WriteResult::Failed;
+    }
+    if (st.st_dev != device_ || st.st_ino != inode_)
+        return WriteResult::Replaced;
+    return st.st_size == size_ ? WriteResult::Ok : WriteResult::SizeChanged;
 }
 
 bool HexFile::read(int64_t offset, uint8_t* buf, size_t n) const
@@ -69,6 +102,8 @@ bool HexFile::read(int64_t offset, uint8_t* buf, size_t n) const
     std::memset(buf, 0, n);
     if (!open_ || n == 0 || offset < 0)
         return n == 0;
+    if (reader_)
+        return reader_(offset, buf, n);
     int fd = openRetry(QFile::encodeName(path_), O_RDONLY);
     if (fd < 0)
         return false;
@@ -92,7 +127,7 @@ HexFile::WriteResult HexFile::write(const std::map<int64_t, uint8_t>& bytes, QSt
             *error = systemErrorText(err);
         return WriteResult::Failed;
     };
-    if (!open_)
+    if (!open_ || reader_)
         return fail(EBADF);
     int fd = openRetry(QFile::encodeName(path_), O_WRONLY);
     if (fd < 0)
@@ -102,6 +137,12 @@ HexFile::WriteResult HexFile::write(const std::map<int64_t, uint8_t>& bytes, QSt
         int err = errno;
         ::close(fd);
         return fail(err);
+    }
+    // Another file took the path (written aside and renamed over it): the edits were made
+    // on the bytes of the file that was opened and do not belong in this one.
+    if (st.st_dev != device_ || st.st_ino != inode_) {
+        ::close(fd);
+        return WriteResult::Replaced;
     }
     if (st.st_size != size_) {
         ::close(fd);
@@ -117,7 +158,7 @@ HexFile::WriteResult HexFile::write(const std::map<int64_t, uint8_t>& bytes, QSt
             run.push_back(char(it->second));
             ++it;
         }
-        if (start < 0 || start + int64_t(run.size()) > size_) {
+        if (start < 0 || start > size_ - int64_t(run.size())) {
             ::close(fd);
             return fail(EINVAL);
         }

@@ -21,6 +21,7 @@ constexpr int HeaderOffset = 2601;  // "Offset"
 constexpr int ModeHex = 2602;       // "Hex"
 constexpr int ModeOvertype = 2603;  // "OVR"
 constexpr int SizeChanged = 2604;   // reason shown when the file's size changed on disk
+constexpr int FileReplaced = 2605;  // reason shown when another file took the file's path
 constexpr int SaveFailure = 1036;   // "Save file failure.\n%s\n\n%s"
 } // namespace ids
 

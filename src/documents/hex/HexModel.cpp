@@ -8,6 +8,15 @@
 
 namespace hex {
 
+namespace {
+// offset + n, stopping at the largest offset instead of wrapping (n >= 0).
+int64_t addOffset(int64_t offset, int64_t n)
+{
+    int64_t sum;
+    return __builtin_add_overflow(offset, n, &sum) ? INT64_MAX : sum;
+}
+} // namespace
+
 HexModel::HexModel() = default;
 
 // ---- file -------------------------------------------------------------------------------
@@ -15,6 +24,18 @@ HexModel::HexModel() = default;
 bool HexModel::load(const QString& path, QString* error)
 {
     const bool ok = file_.open(path, error);
+    reset();
+    return ok;
+}
+
+void HexModel::loadBytes(int64_t size, HexFile::Reader reader)
+{
+    file_.openBytes(size, std::move(reader));
+    reset();
+}
+
+void HexModel::reset()
+{
     history_.clear();
     overlay_.clear();
     savedDepth_ = 0;
@@ -24,7 +45,6 @@ bool HexModel::load(const QString& path, QString* error)
     captured_ = false;
     wheelRest_ = 0;
     reread();
-    return ok;
 }
 
 void HexModel::reread()
@@ -198,7 +218,7 @@ void HexModel::key(Key k, bool shift, bool ctrl)
         if (ctrl)
             scrollBy(rows_);
         else
-            moveTo(c + screen);
+            moveTo(addOffset(c, screen));
         break;
     case Key::Home:
         moveTo(ctrl ? 0 : c - c % kBytesPerRow);
@@ -207,7 +227,7 @@ void HexModel::key(Key k, bool shift, bool ctrl)
         if (ctrl)
             moveTo(shift ? size() : size() - 1);
         else
-            moveTo(shift ? (c | 15) + 1 : (c | 15));
+            moveTo(shift ? addOffset(c | 15, 1) : (c | 15));
         break;
     case Key::Up:
         if (ctrl)
@@ -218,8 +238,8 @@ void HexModel::key(Key k, bool shift, bool ctrl)
     case Key::Down:
         if (ctrl)
             scrollBy(1);
-        else if (a + kBytesPerRow < size())
-            moveTo(c + kBytesPerRow);
+        else if (a < size() - kBytesPerRow)
+            moveTo(addOffset(c, kBytesPerRow));
         break;
     case Key::Left: {
         int64_t to = c;
@@ -279,7 +299,8 @@ std::optional<Hit> HexModel::hitTest(int x, int y) const
         return std::nullopt;
     }
     const int row = (y - h_) / h_;
-    hit.offset = topOffset() + int64_t(row) * kBytesPerRow + col;
+    // Past the last byte of a short last row the hit is the last byte.
+    hit.offset = std::min(topOffset() + int64_t(row) * kBytesPerRow + col, size() - 1);
     return hit;
 }
 
@@ -427,6 +448,28 @@ bool HexModel::isModified() const
     return isLoaded() && savedDepth_ != int64_t(history_.size());
 }
 
+HexModel::SaveResult HexModel::saveResult(HexFile::WriteResult result, QString* error) const
+{
+    switch (result) {
+    case HexFile::WriteResult::Ok:
+        return SaveResult::Ok;
+    case HexFile::WriteResult::SizeChanged:
+        if (error)
+            *error = texts::str(ids::SizeChanged,
+                                "The file's size changed since it was opened; the bytes were not written.");
+        return SaveResult::SizeChanged;
+    case HexFile::WriteResult::Replaced:
+        if (error)
+            *error = texts::str(ids::FileReplaced,
+                                "Another file has taken the place of the file since it was opened; "
+                                "the bytes were not written.");
+        return SaveResult::Replaced;
+    case HexFile::WriteResult::Failed:
+        break;
+    }
+    return SaveResult::Failed;
+}
+
 HexModel::SaveResult HexModel::save(QString* error)
 {
     if (!isLoaded()) {
@@ -436,17 +479,9 @@ HexModel::SaveResult HexModel::save(QString* error)
     }
     if (!isModified())
         return SaveResult::Ok;
-    switch (file_.write(overlay_, error)) {
-    case HexFile::WriteResult::SizeChanged:
-        if (error)
-            *error = texts::str(ids::SizeChanged,
-                                "The file's size changed since it was opened; the bytes were not written.");
-        return SaveResult::SizeChanged;
-    case HexFile::WriteResult::Failed:
-        return SaveResult::Failed;
-    case HexFile::WriteResult::Ok:
-        break;
-    }
+    const SaveResult result = saveResult(file_.write(overlay_, error), error);
+    if (result != SaveResult::Ok)
+        return result;
     // The file now holds every shown byte; the buffer is read again so it agrees.
     overlay_.clear();
     savedDepth_ = int64_t(history_.size());
@@ -461,17 +496,13 @@ HexModel::SaveResult HexModel::saveAs(const QString& path, QString* error)
             *error = systemErrorText(EBADF);
         return SaveResult::Failed;
     }
-    switch (file_.writeCopy(path, overlay_, error)) {
-    case HexFile::WriteResult::SizeChanged:
-        if (error)
-            *error = texts::str(ids::SizeChanged,
-                                "The file's size changed since it was opened; the bytes were not written.");
-        return SaveResult::SizeChanged;
-    case HexFile::WriteResult::Failed:
-        return SaveResult::Failed;
-    case HexFile::WriteResult::Ok:
-        break;
-    }
+    // The copy is made of the opened file's bytes: one that was replaced or resized since
+    // would take the edits at offsets that no longer mean what they meant.
+    SaveResult result = saveResult(file_.checkUnchanged(error), error);
+    if (result == SaveResult::Ok)
+        result = saveResult(file_.writeCopy(path, overlay_, error), error);
+    if (result != SaveResult::Ok)
+        return result;
     HexFile copy;
     if (!copy.open(path, error) || copy.size() != size())
         return SaveResult::Failed;
@@ -506,21 +537,24 @@ QString HexModel::headerLabels()
 
 int HexModel::rowLength(int r) const
 {
-    const int64_t start = topOffset() + int64_t(r) * kBytesPerRow;
-    return int(std::clamp<int64_t>(size() - start, 0, kBytesPerRow));
+    // Rows past the end are counted, never their offsets: those may lie beyond any int64_t.
+    if (r < 0 || r >= totalRows() - topRow_)
+        return 0;
+    const int64_t start = (topRow_ + r) * kBytesPerRow;
+    return int(std::min<int64_t>(size() - start, kBytesPerRow));
 }
 
 QString HexModel::offsetText(int r) const
 {
-    const int64_t off = topOffset() + int64_t(r) * kBytesPerRow;
+    const uint64_t off = uint64_t(topOffset()) + uint64_t(std::max(r, 0)) * kBytesPerRow;
     return QStringLiteral("%1").arg(qulonglong(off), offsetDigits(), 16, QLatin1Char('0')).toUpper();
 }
 
 QString HexModel::hexText(int r) const
 {
     static const char digits[] = "0123456789ABCDEF";
-    const int64_t start = topOffset() + int64_t(r) * kBytesPerRow;
     const int n = rowLength(r);
+    const int64_t start = n > 0 ? topOffset() + int64_t(r) * kBytesPerRow : 0;
     QString s;
     s.reserve(50);
     for (int k = 0; k < n; ++k) {
@@ -536,8 +570,8 @@ QString HexModel::hexText(int r) const
 
 QString HexModel::charText(int r) const
 {
-    const int64_t start = topOffset() + int64_t(r) * kBytesPerRow;
     const int n = rowLength(r);
+    const int64_t start = n > 0 ? topOffset() + int64_t(r) * kBytesPerRow : 0;
     QString s;
     s.reserve(n);
     for (int k = 0; k < n; ++k)

@@ -39,10 +39,14 @@ public:
     // it on offset 0). Clears the typed bytes and their history. False when the file cannot
     // be opened; the model is then empty and *error holds the system's text.
     bool load(const QString& path, QString* error = nullptr);
+    // Shows bytes that do not come from a file on disk, as load() does; see HexFile::openBytes.
+    void loadBytes(int64_t size, HexFile::Reader reader);
     bool isLoaded() const { return file_.isOpen(); }
     QString path() const { return file_.path(); }
     int64_t size() const { return file_.size(); }
-    int64_t totalRows() const { return (size() + kBytesPerRow - 1) / kBytesPerRow; }
+    // Offsets come close to the largest int64_t, so rows and ends are counted without ever
+    // stepping past it.
+    int64_t totalRows() const { return size() / kBytesPerRow + (size() % kBytesPerRow != 0 ? 1 : 0); }
 
     // ---- layout -----------------------------------------------------------------------
     // The grid: average character width and line height of the view's font.
@@ -124,9 +128,10 @@ public:
     bool isEdited(int64_t offset) const { return overlay_.count(offset) != 0; }
     size_t editCount() const { return overlay_.size(); }
 
-    enum class SaveResult { Ok, SizeChanged, Failed };
+    enum class SaveResult { Ok, SizeChanged, Replaced, Failed };
     // Writes the typed bytes into the file in place. The modified mark clears only when the
-    // bytes were written and flushed.
+    // bytes were written and flushed. A file whose size changed, or another file that took
+    // its path, is refused (SizeChanged, Replaced) with the reason in *error.
     SaveResult save(QString* error = nullptr);
     // Writes the file with the typed bytes to another path and goes on with that file (the
     // history stays: its offsets hold in the copy). Saving to the file itself saves in place.
@@ -145,6 +150,8 @@ public:
     static QChar displayChar(uint8_t b) { return (b >= 33 && b <= 125) ? QChar(b) : QLatin1Char('.'); }
 
 private:
+    void reset();
+    SaveResult saveResult(HexFile::WriteResult result, QString* error) const;
     void reread();
     void clampTop();
     void ensureVisible(int64_t offset);

@@ -1,5 +1,6 @@
 #include "FrameFixture.h"
 
+#include "app/commands/CommandTable.h"
 #include "app/commands/CommandUi.h"
 
 #include <QApplication>
@@ -11,6 +12,8 @@
 #include <QProcess>
 #include <QKeyEvent>
 #include "documents/hex/CHexView.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -279,6 +282,128 @@ TEST_F(HexFrameTest, HexDocumentsSaveInPlaceAndAs)
     EXPECT_EQ(read(copy).size(), 70);
     EXPECT_EQ(read(path), bytes);   // the original is untouched
     EXPECT_FALSE(c->isModified());
+}
+
+} // namespace
+
+namespace {
+
+struct HexReadOnlyTest : FrameFixture {
+    // Opens a file that starts with zero bytes, so it shows in hex.
+    CChildFrame* openHex(const QString& name, bool fileReadOnly = false)
+    {
+        QByteArray bytes(80, '\0');
+        bytes[0] = 'A';
+        const QString path = write(name, bytes);
+        if (fileReadOnly)
+            QFile::setPermissions(path, QFile::ReadOwner);
+        CChildFrame* c = frame->OpenFile(path);
+        if (!c || !c->hexView())
+            return nullptr;
+        c->hexView()->resize(600, 300);
+        pump(20);
+        return c;
+    }
+    // Types hex digits through the view's key events.
+    static void typeDigits(CChildFrame* c, const char* digits)
+    {
+        for (; *digits; ++digits) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + (*digits - '0'), Qt::NoModifier, QString(QChar(*digits)));
+            QCoreApplication::sendEvent(c->hexView(), &press);
+        }
+    }
+    void trigger(int id)
+    {
+        QAction* item = menuItem(*frame, "menu_document", id);
+        ASSERT_TRUE(item->isEnabled()) << id;
+        item->trigger();
+    }
+};
+
+TEST_F(HexReadOnlyTest, ReadOnlyToggleStopsAndAllowsTyping)
+{
+    start();
+    CChildFrame* c = openHex("toggle.bin");
+    ASSERT_TRUE(c);
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 510)->isEnabled());
+
+    trigger(509);
+    EXPECT_TRUE(menuItem(*frame, "menu_document", 509)->isChecked());
+    EXPECT_TRUE(c->hexView()->isReadOnly());
+    EXPECT_EQ(c->tabIcon(), 2);
+    typeDigits(c, "42");
+    EXPECT_FALSE(c->isModified());
+    EXPECT_EQ(c->hexView()->model().byteAt(0), 'A');
+
+    trigger(509);
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 509)->isChecked());
+    EXPECT_FALSE(c->hexView()->isReadOnly());
+    EXPECT_EQ(c->tabIcon(), 0);
+    typeDigits(c, "42");
+    EXPECT_TRUE(c->isModified());
+    EXPECT_EQ(c->tabIcon(), 1);
+
+    // The toggle holds when the document is read from disk again in hex.
+    trigger(509);
+    menuItem(*frame, "menu_file", cmd::FileReload)->trigger();
+    ASSERT_TRUE(c->hexView());
+    EXPECT_TRUE(c->hexView()->isReadOnly());
+}
+
+TEST_F(HexReadOnlyTest, ClearingTheAttributeMakesTheFileAndViewWritable)
+{
+    start();
+    CChildFrame* c = openHex("locked.bin", true);
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(c->hexView()->isReadOnly());
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 509)->isEnabled());
+
+    trigger(510);
+    EXPECT_TRUE(QFileInfo(c->path()).permissions() & QFile::WriteOwner);
+    EXPECT_FALSE(c->hexView()->isReadOnly());
+    EXPECT_FALSE(menuItem(*frame, "menu_document", 510)->isEnabled());
+    EXPECT_TRUE(menuItem(*frame, "menu_document", 509)->isEnabled());
+    EXPECT_EQ(c->tabIcon(), 0);
+    typeDigits(c, "42");
+    menuItem(*frame, "menu_file", cmd::FileSave)->trigger();
+    EXPECT_EQ(read(c->path()).left(1), QByteArray("B"));
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(HexReadOnlyTest, SaveAsFromAReadOnlyFileGivesAWritableCopy)
+{
+    start();
+    CChildFrame* c = openHex("source.bin", true);
+    ASSERT_TRUE(c);
+    const QString copy = files.filePath("copy.bin");
+    answerDialog({copy});
+    menuItem(*frame, "menu_file", cmd::FileSaveAs)->trigger();
+    ASSERT_EQ(c->path(), copy);
+    EXPECT_FALSE(c->hexView()->isReadOnly());
+    EXPECT_EQ(c->tabIcon(), 0);
+    EXPECT_TRUE(menuItem(*frame, "menu_document", 509)->isEnabled());
+    typeDigits(c, "43");
+    EXPECT_TRUE(c->isModified());
+    menuItem(*frame, "menu_file", cmd::FileSave)->trigger();
+    EXPECT_EQ(read(copy).left(1), QByteArray("C"));
+}
+
+TEST_F(HexReadOnlyTest, SaveIntoAFileRenamedOverThePathIsRefusedAndReported)
+{
+    start();
+    CChildFrame* c = openHex("swapped.bin");
+    ASSERT_TRUE(c);
+    typeDigits(c, "42");
+    // Another program writes the new contents aside and renames them over the path.
+    const QByteArray fresh(80, 'z');
+    const QString aside = write("swapped.bin.tmp", fresh);
+    ASSERT_EQ(std::rename(QFile::encodeName(aside).constData(), QFile::encodeName(c->path()).constData()), 0);
+
+    menuItem(*frame, "menu_file", cmd::FileSave)->trigger();
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_TRUE(box.shown[0].text.contains(c->path()));
+    EXPECT_EQ(read(c->path()), fresh);
+    EXPECT_TRUE(c->isModified());
 }
 
 } // namespace

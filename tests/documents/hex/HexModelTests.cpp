@@ -545,6 +545,94 @@ TEST_F(HexModelTest, FilesBeyondFourGigabytes)
     EXPECT_EQ(huge.offsetText(0).size(), 9);
 }
 
+TEST_F(HexModelTest, SaveRefusesAFileThatTookThePath)
+{
+    // Another program writes a file of the same size aside and renames it over the path.
+    const QString path = writeFile("0123456789");
+    HexModel m;
+    open(m, path);
+    type(m, "41");
+    const QString aside = writeFile("abcdefghij", "aside.tmp");
+    ASSERT_EQ(::rename(QFile::encodeName(aside).constData(), QFile::encodeName(path).constData()), 0);
+
+    QString error;
+    EXPECT_EQ(m.save(&error), HexModel::SaveResult::Replaced);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(m.isModified());
+    EXPECT_EQ(readAll(path), "abcdefghij");
+    // Save As would copy the new file's bytes under edits made for the old one.
+    const QString copy = dir.filePath("copy.bin");
+    EXPECT_EQ(m.saveAs(copy, &error), HexModel::SaveResult::Replaced);
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_TRUE(m.isModified());
+
+    // Loaded again, the file saves as before.
+    open(m, path);
+    type(m, "42");
+    EXPECT_EQ(m.save(&error), HexModel::SaveResult::Ok);
+    EXPECT_EQ(readAll(path), "Bbcdefghij");
+}
+
+TEST_F(HexModelTest, SizesNearTheLargestOffset)
+{
+    // No real file gets this large: the bytes are made up, each the low byte of its offset.
+    for (const int64_t size : {INT64_MAX, INT64_MAX - 7, INT64_MAX - 15, INT64_MAX - 16}) {
+        SCOPED_TRACE(size);
+        HexModel m;
+        m.setMetrics(W, H);
+        m.setClientSize(90 * W, H * 5);
+        m.loadBytes(size, [](int64_t offset, uint8_t* buf, size_t n) {
+            for (size_t i = 0; i < n; ++i)
+                buf[i] = uint8_t(offset + int64_t(i));
+            return true;
+        });
+        m.notePaint();
+        const int64_t lastRowStart = (size - 1) / 16 * 16;
+        EXPECT_EQ(m.totalRows(), lastRowStart / 16 + 1);
+        EXPECT_EQ(m.shownRows(), 4);
+        EXPECT_EQ(m.offsetDigits(), 16);
+
+        m.key(Key::End, false, true);  // Ctrl+End: the view follows the caret
+        EXPECT_EQ(m.caret(), size - 1);
+        EXPECT_EQ(m.topRow(), m.maxTopRow());
+        EXPECT_EQ(m.topOffset() + 3 * 16, lastRowStart);
+        EXPECT_EQ(m.rowLength(3), int(size - lastRowStart));
+        EXPECT_EQ(m.charText(3).size(), size - lastRowStart);
+        EXPECT_EQ(m.rowLength(4), 0);  // below the last row, where offsets would pass the largest
+        EXPECT_EQ(m.hexText(4), "");
+        EXPECT_EQ(m.barValue(), m.barMaximum());
+
+        m.key(Key::End, true, false);  // Shift+End reaches one past the row
+        EXPECT_EQ(m.caret(), size);
+        m.setSelection(size - 1, size - 1);
+        m.key(Key::PageDown, true, false);
+        EXPECT_EQ(m.caret(), size);
+        m.key(Key::PageDown, false, false);
+        EXPECT_EQ(m.caret(), size - 1);
+        m.setSelection(size - 17, size - 17);
+        m.key(Key::Down, false, false);  // nothing: a row down passes the end
+        EXPECT_EQ(m.caret(), size - 17 + (size - 17 + 16 < size ? 16 : 0));
+
+        // A drag or double click on the last cell of the last row.
+        const QRect ha = m.hexArea();
+        const int lastCellX = ha.left() + 48 * W + 1, lastRowY = ha.top() + 3 * H + 1;
+        m.doubleClick(lastCellX, lastRowY);
+        EXPECT_EQ(m.selectionEnd(), size);
+        m.mousePress(ha.left() + 1, lastRowY);
+        m.setCaptured(true);
+        m.mouseDrag(lastCellX, lastRowY);
+        EXPECT_EQ(m.anchor(), lastRowStart);
+        EXPECT_EQ(m.caret(), size);
+        m.setCaptured(false);
+
+        // The last byte can be typed over; a save is refused as there is no file.
+        m.setSelection(size - 1, size - 1);
+        type(m, "ab");
+        EXPECT_EQ(m.byteAt(size - 1), 0xAB);
+        EXPECT_EQ(m.save(), HexModel::SaveResult::Failed);
+    }
+}
+
 TEST(HexFormat, PrintfFormatIsSafeWithAnyTranslation)
 {
     EXPECT_EQ(formatPrintf("Offset %XH %d  Sel %d", {255, 255, -3}), "Offset FFH 255  Sel -3");

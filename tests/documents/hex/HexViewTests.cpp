@@ -192,4 +192,25 @@ TEST_F(HexViewTest, PaintsTheSelectionInTheActiveColumn)
     EXPECT_EQ(withCaret.pixelColor(m.hexCellX(3) + 1, m.lineHeight() + 1), back);
 }
 
+TEST_F(HexViewTest, CtrlEndOnTheLargestSizeScrollsTheRows)
+{
+    // Bytes made up for a size no file reaches: each the low byte of its offset.
+    CHexView view;
+    view.model().loadBytes(INT64_MAX, [](int64_t offset, uint8_t* buf, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+            buf[i] = uint8_t(offset + int64_t(i));
+        return true;
+    });
+    showAndPaint(view);
+    press(&view, Qt::Key_End, Qt::ControlModifier);
+    const QScrollBar* bar = view.verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(view.statusText(), "Offset 7FFFFFFFFFFFFFFEH 9223372036854775806  Sel 0");
+    const hex::HexModel& m = view.model();
+    EXPECT_EQ(m.shownRows(), m.rowsOnScreen());
+    EXPECT_EQ(m.offsetText(m.shownRows() - 1), "7FFFFFFFFFFFFFF0");
+    view.viewport()->grab();   // the last rows paint
+}
+
 } // namespace
