@@ -149,7 +149,8 @@ public:
             } else {
                 if (literalLine_)
                     throw Refused{};
-                out += operatorText(p->kind);
+                // No blank before the operator: argument text would keep it.
+                out += operatorText(p->kind) + 1;
                 stmtStart = false;
             }
             p = p->right.get();
