@@ -157,4 +157,22 @@ TEST(HostileNameTest, ForFileCommandsGetTheNameAsOneValue)
     }
 }
 
+TEST(HostileNameTest, ForFileCommandsOnAPipeSidePassTheirValuesOn)
+{
+    // The FOR /F loop runs in a second interpreter, and its command in a third.
+    for (const char* name : hostileNames) {
+        Outcome r = runWithName(name, "for %%f in (d/*) do (for /f \"delims=\" %%l in ('echo %%f') do @echo [%%l]) | sort");
+        EXPECT_FALSE(r.touched) << name;
+        const std::string n(name);
+        if (hasLineBreak(name) || n.find('%') != std::string::npos) {
+            // The command's text for the third interpreter spans lines ("%" ends a line),
+            // which a FOR set cannot hold: refused.
+            EXPECT_NE(r.output.find("cannot be handed to a second command interpreter"), std::string::npos)
+                << r.output;
+        } else {
+            EXPECT_EQ(r.output, "[d/" + n + "]\r\n") << name;
+        }
+    }
+}
+
 } // namespace
