@@ -511,6 +511,10 @@ std::unique_ptr<ParseNode> Parser::parsePrimary(int firstFlags)
     } else if (t.is(u"@")) {
         node = makeNode(KindQuiet);
         node->left = parseStatementBody();
+    } else if (t.type == Token::Text && t.text.empty()) {
+        // Only a caret at the very end of the input leaves an empty word: the statement
+        // ends too early.
+        throw CmdError{msg::SyntaxIncorrect, {}};
     } else if (t.type == Token::Text) {
         bool isFor = equalsNoCase(t.text, u"FOR") || equalsNoCase(t.text, u"FOR/?");
         bool isIf = equalsNoCase(t.text, u"IF") || equalsNoCase(t.text, u"IF/?");

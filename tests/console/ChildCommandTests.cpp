@@ -363,12 +363,13 @@ TEST(ChildCommandTest, BlocksWithOpenQuotesRemAndHelpKeepTheirLines)
         ASSERT_FALSE(refused(*tree, text)) << source;
         expectRoundTrip(*tree, text, source);
     }
-    // A caret at the very end leaves a command without a name: refused, not run.
-    auto tree = parseSource(u"echo a | ^");
-    ASSERT_TRUE(tree);
-    ASSERT_EQ(tree->kind, KindPipe);
-    ustring text;
-    EXPECT_TRUE(refused(*tree->right, text));
+    // A caret at the very end would leave a command without a name: a syntax error.
+    for (const char* source : {"echo a | ^", "(echo a) & ^", "echo a || ^\n"}) {
+        TestHost host;
+        Parser::Result r = parseAsChild(host, u(source));
+        EXPECT_EQ(r.status, Parser::Result::Error) << source;
+        EXPECT_EQ(r.error.id, msg::SyntaxIncorrect) << source;
+    }
 }
 
 // Runs `work` on a thread with a small stack: what recursed once per operator overflowed it.
