@@ -411,9 +411,8 @@ void Interpreter::substituteFor(ParseNode& node, const std::vector<std::pair<cha
         // A FOR /F command runs in a second interpreter. The values must not become text
         // that it expands and parses: the command is parsed here (expanded once, as the
         // second interpreter would expand it) and the values go into its tree, which is
-        // handed on through childCommandText.
-        // A command that does not parse runs nothing; the error is shown as the second
-        // interpreter would show it.
+        // handed on through childCommandText. A command that does not parse runs
+        // nothing; its error is shown as the second interpreter would show it.
         if (auto command = forCommandText(node.forSet)) {
             try {
                 node.forCommand = parseChildCommand(*command, *this);

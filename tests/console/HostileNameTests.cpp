@@ -157,6 +157,13 @@ TEST(HostileNameTest, ForFileCommandsGetTheNameAsOneValue)
     }
 }
 
+TEST(HostileNameTest, ForFileCommandsExpandTheAuthorsTextOnceAndValuesNever)
+{
+    Outcome r = runWithName("50%greet%x", "set greet=hi\r\n"
+                                          "for %%f in (d/*) do for /f \"delims=\" %%l in ('echo %%greet%% %%f') do echo [%%l]");
+    EXPECT_EQ(r.output, "[hi d/50%greet%x]\r\n");
+}
+
 TEST(HostileNameTest, ForFileCommandsOnAPipeSidePassTheirValuesOn)
 {
     // The FOR /F loop runs in a second interpreter, and its command in a third.
