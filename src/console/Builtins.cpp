@@ -407,6 +407,23 @@ void Interpreter::substituteFor(ParseNode& node, const std::vector<std::pair<cha
         }
         text = r;
     };
+    if ((node.forSwitches & ForF) && !node.forCommand) {
+        // A FOR /F command runs in a second interpreter. The values must not become text
+        // that it expands and parses: the command is parsed here (expanded once, as the
+        // second interpreter would expand it) and the values go into its tree, which is
+        // handed on through childCommandText. A command that does not parse runs
+        // nothing; its error is shown as the second interpreter would show it.
+        if (auto command = forCommandText(node.forSet)) {
+            try {
+                node.forCommand = parseChildCommand(*command, *this);
+            } catch (const CmdError& e) {
+                err(e.text() + u"\r\n");
+                node.forCommand = parseChildCommand(u"", *this);
+            }
+        }
+    }
+    if (node.forCommand)
+        substituteFor(*node.forCommand, values);
     sub(node.text1);
     sub(node.text2);
     sub(node.forSet);
@@ -536,7 +553,7 @@ bool Interpreter::readCommandOutput(uview command, std::string& output)
     ustring comspec = variable(u"COMSPEC").value_or(options_.comspec);
     SpawnRequest req;
     req.program = toLocal8(resolvePath(comspec));
-    req.argv = {toLocal8(comspec), "/S", "/C", "\"" + toUtf8(command) + "\""};
+    req.argv = {toLocal8(comspec), "/S", extensions_ ? "/X" : "/Y", "/C", "\"" + toUtf8(command) + "\""};
     req.envp = env_.toEnvp();
     req.directory = toLocal8(cwd_);
     for (int h = 0; h < 10; ++h)
@@ -642,7 +659,17 @@ int Interpreter::runForFile(ParseNode* n)
     std::vector<ustring> texts; // whole texts, each with its lines
     if (setText.size() >= 2 && setText[0] == '\'' && setText.back() == '\'') {
         std::string out;
-        if (!readCommandOutput(uview(setText).substr(1, setText.size() - 2), out)) {
+        // With values of an outer loop in it, the command is a tree (see substituteFor).
+        ustring command = setText.substr(1, setText.size() - 2);
+        if (n->forCommand) {
+            try {
+                command = childCommandText(*n->forCommand, extensions_);
+            } catch (const CmdError& e) {
+                err(e.text() + u"\r\n");
+                return 1;
+            }
+        }
+        if (!readCommandOutput(command, out)) {
             message(msg::NotRecognized, {setText.substr(1, setText.size() - 2)});
             return 1;
         }

@@ -902,8 +902,17 @@ int Interpreter::openWithAssociation(const ustring& path, int mode)
 int Interpreter::runThroughComspec(ParseNode* n)
 {
     ustring comspec = variable(u"COMSPEC").value_or(options_.comspec);
-    std::vector<std::string> argv = {toLocal8(comspec), "/S", "/C",
-                                     "\"" + toUtf8(unparse(*n, true)) + "\""};
+    // The child parses the text back to this very tree (or it is refused here, with a
+    // message, and nothing runs); it runs with this interpreter's extension setting.
+    ustring text;
+    try {
+        text = childCommandText(*n, extensions_);
+    } catch (const CmdError& e) {
+        err(e.text() + u"\r\n");
+        return 1;
+    }
+    std::vector<std::string> argv = {toLocal8(comspec), "/S", extensions_ ? "/X" : "/Y", "/C",
+                                     "\"" + toUtf8(text) + "\""};
     return startProgram(resolvePath(comspec), {}, PipeSide, &argv);
 }
 

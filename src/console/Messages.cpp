@@ -51,6 +51,7 @@ const std::unordered_map<int, const char*>& table()
         {HandleNotDuplicated, "The handle could not be duplicated\r\nduring redirection of handle %1."},
         {NonexistentPipe, "The process tried to write to a nonexistent pipe."},
         {PipeDuplicate, "The handle could not be duplicated during\r\na pipe operation."},
+        {NotPassedOn, "This command cannot be handed to a second command interpreter unchanged:\r\n%1"},
         {FileNameHeader, "\r\n%1\r\n\r\n"},
         {HandleNotOpen, "The handle could not be opened\r\nduring redirection of handle %1."},
         {CopyNoRestart, "The restartable copy option is not available on this system."},

@@ -46,6 +46,7 @@ enum : int {
     RecursionCount = 0x2346,
     RecursionAborted = 0x2347,
     PipeDuplicate = 0x2351,
+    NotPassedOn = 0x2352,
     FileNameHeader = 0x2354,
     // Help texts, one per built-in command.
     HelpCd = 0x237d, HelpCls = 0x237e, HelpCopy = 0x237f, HelpDate = 0x2380,

@@ -62,6 +62,10 @@ struct ParseNode {
     char16_t forVariable = 0;
     ustring forSet;
     std::unique_ptr<ParseNode> body;
+    // FOR /F with a command set inside another loop: the command as a tree, so that the
+    // outer loop's values go into it as values (see Parser.h, childCommandText). Null
+    // while the command is still the text of the set.
+    std::unique_ptr<ParseNode> forCommand;
     // Comparison.
     int compareOp = 0;
 
@@ -73,10 +77,17 @@ struct ParseNode {
     std::unique_ptr<ParseNode> clone() const;
 };
 
-// The tree back to text, for echoing batch lines and for the sides of a pipe that run
-// through a second interpreter.
-// With `escape`, characters that the parser would take as operators are written with
-// "^" so that the text parses back to the same tree.
+// The tree back to text as it is shown when a batch line is echoed. With `escape` the
+// text is the one handed to a second interpreter, without the checks that
+// childCommandText (Parser.h) adds; refuses by throwing CmdError.
 ustring unparse(const ParseNode& node, bool escape = false);
+
+// Whether two trees are the same node for node.
+bool sameTree(const ParseNode& a, const ParseNode& b);
+
+inline bool isBinaryKind(int kind)
+{
+    return kind == KindSeparator || kind == KindOr || kind == KindAnd || kind == KindPipe;
+}
 
 } // namespace console

@@ -25,26 +25,34 @@ size_t findOutsideQuotes(uview s, uview what)
 
 std::unique_ptr<ParseNode> ParseNode::clone() const
 {
-    auto n = std::make_unique<ParseNode>();
-    n->kind = kind;
-    n->redirections = redirections;
-    n->text1 = text1;
-    n->text2 = text2;
-    n->flags = flags;
+    // Chains of operators hang off the right: they are copied in a loop, the left sides
+    // (nested no deeper than the parser allows) by recursion.
     auto copy = [](const std::unique_ptr<ParseNode>& p) { return p ? p->clone() : nullptr; };
-    n->left = copy(left);
-    n->right = copy(right);
-    n->condition = copy(condition);
-    n->thenBranch = copy(thenBranch);
-    n->elseBranch = copy(elseBranch);
-    n->hasElse = hasElse;
-    n->forSwitches = forSwitches;
-    n->forOptions = forOptions;
-    n->forVariable = forVariable;
-    n->forSet = forSet;
-    n->body = copy(body);
-    n->compareOp = compareOp;
-    return n;
+    std::unique_ptr<ParseNode> root;
+    std::unique_ptr<ParseNode>* slot = &root;
+    for (const ParseNode* from = this; from; from = from->right.get()) {
+        auto n = std::make_unique<ParseNode>();
+        n->kind = from->kind;
+        n->redirections = from->redirections;
+        n->text1 = from->text1;
+        n->text2 = from->text2;
+        n->flags = from->flags;
+        n->left = copy(from->left);
+        n->condition = copy(from->condition);
+        n->thenBranch = copy(from->thenBranch);
+        n->elseBranch = copy(from->elseBranch);
+        n->hasElse = from->hasElse;
+        n->forSwitches = from->forSwitches;
+        n->forOptions = from->forOptions;
+        n->forVariable = from->forVariable;
+        n->forSet = from->forSet;
+        n->body = copy(from->body);
+        n->forCommand = copy(from->forCommand);
+        n->compareOp = from->compareOp;
+        *slot = std::move(n);
+        slot = &(*slot)->right;
+    }
+    return root;
 }
 
 ParseNode::~ParseNode()
@@ -391,11 +399,11 @@ std::unique_ptr<ParseNode> Parser::parseSequence(int firstFlags)
     // a & b & c is a & (b & c): the items are collected first and joined from the right,
     // so a long block does not nest the parser once per line.
     std::vector<std::unique_ptr<ParseNode>> items;
-    items.push_back(parseOr(firstFlags));
+    items.push_back(parseChain(0, firstFlags));
     for (;;) {
         Token t = lex(0);
         if (t.is(u"&")) {
-            items.push_back(parseOr(CmdStart));
+            items.push_back(parseChain(0, CmdStart));
             continue;
         }
         if (t.type == Token::Newline && depth_ > 0) {
@@ -410,7 +418,7 @@ std::unique_ptr<ParseNode> Parser::parseSequence(int firstFlags)
             if (n.type == Token::End)
                 unexpected(n);
             pushBack();
-            items.push_back(parseOr(CmdStart | StmtStart));
+            items.push_back(parseChain(0, CmdStart | StmtStart));
             continue;
         }
         pushBack();
@@ -422,34 +430,29 @@ std::unique_ptr<ParseNode> Parser::parseSequence(int firstFlags)
     return tree;
 }
 
-std::unique_ptr<ParseNode> Parser::parseOr(int firstFlags)
+std::unique_ptr<ParseNode> Parser::parseChain(int level, int firstFlags)
 {
-    auto left = parseAnd(firstFlags);
-    Token t = lex(0);
-    if (t.is(u"||"))
-        return makeBinary(KindOr, std::move(left), parseOr(CmdStart));
-    pushBack();
-    return left;
-}
-
-std::unique_ptr<ParseNode> Parser::parseAnd(int firstFlags)
-{
-    auto left = parsePipe(firstFlags);
-    Token t = lex(0);
-    if (t.is(u"&&"))
-        return makeBinary(KindAnd, std::move(left), parseAnd(CmdStart));
-    pushBack();
-    return left;
-}
-
-std::unique_ptr<ParseNode> Parser::parsePipe(int firstFlags)
-{
-    auto left = parsePrimary(firstFlags);
-    Token t = lex(0);
-    if (t.is(u"|"))
-        return makeBinary(KindPipe, std::move(left), parsePipe(CmdStart));
-    pushBack();
-    return left;
+    // a || b || c is a || (b || c): the operands are collected first and joined from the
+    // right, so a long chain does not nest the parser once per operator.
+    static const char16_t* const ops[] = {u"||", u"&&", u"|"};
+    static const int kinds[] = {KindOr, KindAnd, KindPipe};
+    auto operand = [&](int flags) {
+        return level < 2 ? parseChain(level + 1, flags) : parsePrimary(flags);
+    };
+    std::vector<std::unique_ptr<ParseNode>> items;
+    items.push_back(operand(firstFlags));
+    for (;;) {
+        Token t = lex(0);
+        if (!t.is(ops[level])) {
+            pushBack();
+            break;
+        }
+        items.push_back(operand(CmdStart));
+    }
+    std::unique_ptr<ParseNode> tree = std::move(items.back());
+    for (size_t i = items.size() - 1; i-- > 0;)
+        tree = makeBinary(kinds[level], std::move(items[i]), std::move(tree));
+    return tree;
 }
 
 std::unique_ptr<ParseNode> Parser::parseStatementBody()
@@ -508,6 +511,10 @@ std::unique_ptr<ParseNode> Parser::parsePrimary(int firstFlags)
     } else if (t.is(u"@")) {
         node = makeNode(KindQuiet);
         node->left = parseStatementBody();
+    } else if (t.type == Token::Text && t.text.empty()) {
+        // Only a caret at the very end of the input leaves an empty word: the statement
+        // ends too early.
+        throw CmdError{msg::SyntaxIncorrect, {}};
     } else if (t.type == Token::Text) {
         bool isFor = equalsNoCase(t.text, u"FOR") || equalsNoCase(t.text, u"FOR/?");
         bool isIf = equalsNoCase(t.text, u"IF") || equalsNoCase(t.text, u"IF/?");
@@ -707,102 +714,6 @@ std::unique_ptr<ParseNode> Parser::parseRem(const Token& keyword)
     if (t.type != Token::Newline && t.type != Token::End)
         n->text2 = lex(Literal).text;
     return n;
-}
-
-// ---- back to text ----
-
-static ustring escaped(uview s, bool escape)
-{
-    if (!escape)
-        return ustring(s);
-    ustring r;
-    bool quoted = false;
-    for (char16_t c : s) {
-        if (c == '"')
-            quoted = !quoted;
-        else if (!quoted && uview(u"&|<>^()").find(c) != uview::npos)
-            r += u'^';
-        r += c;
-    }
-    return r;
-}
-
-static ustring redirectionText(const std::vector<Redirection>& list)
-{
-    ustring r;
-    for (const auto& x : list) {
-        r += u' ';
-        r += char16_t('0' + x.handle);
-        if (x.direction == '<')
-            r += u'<';
-        else
-            r += x.append ? u">>" : u">";
-        r += x.target;
-    }
-    return r;
-}
-
-ustring unparse(const ParseNode& n, bool escape)
-{
-    auto sub = [&](const std::unique_ptr<ParseNode>& p) { return p ? unparse(*p, escape) : ustring(); };
-    switch (n.kind) {
-    case KindCommand:
-        return escaped(n.text1, escape) + escaped(n.text2, escape) + redirectionText(n.redirections);
-    case KindSeparator:
-        return sub(n.left) + u" & " + sub(n.right);
-    case KindOr:
-        return sub(n.left) + u" || " + sub(n.right);
-    case KindAnd:
-        return sub(n.left) + u" && " + sub(n.right);
-    case KindPipe:
-        return sub(n.left) + u" | " + sub(n.right);
-    case KindBlock:
-        return u"(" + sub(n.left) + u")" + redirectionText(n.redirections);
-    case KindQuiet:
-        return u"@" + sub(n.left);
-    case KindHelp:
-        return n.text1 + u" /?";
-    case KindRem:
-        return n.text2.empty() ? n.text1 : n.text1 + u" " + n.text2;
-    case KindIf: {
-        ustring r = n.text1;
-        if (n.flags & 2)
-            r += u" /I";
-        r += u" " + sub(n.condition) + u" ";
-        if (n.hasElse && n.thenBranch && n.thenBranch->kind != KindBlock)
-            r += u"(" + sub(n.thenBranch) + u")";
-        else
-            r += sub(n.thenBranch);
-        if (n.hasElse)
-            r += u" ELSE " + sub(n.elseBranch);
-        return r;
-    }
-    case KindNot:
-        return u"NOT " + sub(n.left);
-    case KindErrorLevel: case KindExist: case KindCmdExtVersion: case KindDefined:
-        return n.text1 + u" " + n.text2;
-    case KindStringEqual:
-        return n.text1 + u"==" + n.text2;
-    case KindCompare: {
-        static const char16_t* ops[] = {u"", u"EQU", u"NEQ", u"LSS", u"LEQ", u"GTR", u"GEQ"};
-        return n.text1 + u" " + ops[n.compareOp] + u" " + n.text2;
-    }
-    case KindFor: {
-        ustring r = n.text1;
-        if (n.forSwitches & ForL) r += u" /L";
-        if (n.forSwitches & ForD) r += u" /D";
-        if (n.forSwitches & ForF) r += u" /F";
-        if (n.forSwitches & ForR) r += u" /R";
-        if (!n.forOptions.empty())
-            r += u" " + n.forOptions;
-        r += u" %";
-        r += n.forVariable;
-        r += u" IN (" + n.forSet + u") DO " + sub(n.body);
-        return r;
-    }
-    default:
-        return ustring();
-    }
 }
 
 } // namespace console

@@ -61,9 +61,8 @@ private:
     std::unique_ptr<ParseNode> makeNode(int kind);
     std::unique_ptr<ParseNode> makeBinary(int kind, std::unique_ptr<ParseNode> l, std::unique_ptr<ParseNode> r);
     std::unique_ptr<ParseNode> parseSequence(int firstFlags);
-    std::unique_ptr<ParseNode> parseOr(int firstFlags);
-    std::unique_ptr<ParseNode> parseAnd(int firstFlags);
-    std::unique_ptr<ParseNode> parsePipe(int firstFlags);
+    // Level 0 "||", 1 "&&", 2 "|".
+    std::unique_ptr<ParseNode> parseChain(int level, int firstFlags);
     std::unique_ptr<ParseNode> parsePrimary(int firstFlags);
     std::unique_ptr<ParseNode> parseStatementBody();
     std::unique_ptr<ParseNode> parseFor(const Token& keyword);
@@ -87,5 +86,29 @@ private:
     int nodes_ = 0;
     int nesting_ = 0;
 };
+
+// The text that a second interpreter ("COMSPEC /S /C", for a side of a pipe or a FOR /F
+// command) is given to run `node`. The child expands % in it and parses it; the text is
+// built so that this gives back `node` exactly whatever its environment holds:
+// - every character of a word is written outside double quotes, with "^" before the
+//   characters the lexer would otherwise act on (a double quote becomes ^", which does not
+//   start quoting);
+// - every "%" is the last one on its physical line (the line goes on after "^" and a line
+//   break), so no variable reference can form;
+// - statements inside blocks are separated by line breaks, so REM text and help requests
+//   end where they should.
+// The result is then parsed here as the child will parse it and compared with `node`;
+// a value that cannot be written (a line break in a name, "==" inside an IF operand, an
+// empty word) is refused with CmdError msg::NotPassedOn instead of being run.
+// `extensions` is the child's setting.
+ustring childCommandText(const ParseNode& node, bool extensions);
+
+// The command of a FOR /F 'command' set as a tree (see ParseNode::forCommand): `text` is
+// expanded once as the second interpreter would expand it (outside any batch file), then
+// parsed. An empty command gives a REM node. Throws CmdError for a syntax error.
+std::unique_ptr<ParseNode> parseChildCommand(uview text, const ExpandHost& host);
+
+// The command text of a FOR /F set in single quotes, or nothing for other sets.
+std::optional<ustring> forCommandText(uview set);
 
 } // namespace console
