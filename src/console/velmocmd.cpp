@@ -34,7 +34,7 @@ ustring commandLineText(int argc, char** argv)
 {
     ustring text;
     for (int i = 1; i < argc; ++i) {
-        ustring a = fromQ(QString::fromLocal8Bit(argv[i]));
+        ustring a = fromUtf8(argv[i]);
         bool blank = std::any_of(a.begin(), a.end(), isBlank);
         if (blank && a.find('"') == ustring::npos)
             a = u"\"" + a + u"\"";
