@@ -156,8 +156,12 @@ int Interpreter::runBatch(const ustring& path, uview nameAsTyped, uview argText,
         ~Pop()
         {
             BatchContext* top = self->currentBatch();
-            if (top)
+            if (top) {
                 self->endLocal(*top);
+                // The older levels go away unrestored with their context.
+                for (const Local& l : top->locals)
+                    self->localBytes_ -= l.bytes;
+            }
             self->batches_.pop_back();
             if (call)
                 --self->recursion_;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <filesystem>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
@@ -62,7 +63,7 @@ int main(int argc, char** argv)
     Interpreter::Options o;
     o.console = &terminal;
     o.environment = Environment::fromProcess();
-    o.currentDirectory = fromQ(QDir::currentPath());
+    o.currentDirectory = fromUtf8(std::filesystem::current_path().native());
     o.comspec = fromQ(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
     // The terminal console writes to standard output, so standard error counts as the
     // console only while standard output is the terminal too.

@@ -145,6 +145,9 @@ TEST_F(ByteNames, BatchLinesNameFilesByTheirExactBytes)
     EXPECT_EQ(readFile(at("caf\xC3\xA9.txt")), "utf8\n");
     EXPECT_EQ(readFile(at("n\xE9w.txt")), "made\r\n");
     EXPECT_EQ(readFile(at("d\xE9/inside.txt")), "in\r\n");
+    // Started in that folder, the interpreter keeps its name.
+    r = runVelmocmd(at("d\xE9"), {"/C", "type inside.txt & cd"}, {});
+    EXPECT_EQ(r.output, "in\r\n" + at("d\xE9") + "\r\n");
 }
 
 TEST_F(ByteNames, ArgumentsReachProgramsAndPipeSidesUnchanged)
@@ -239,6 +242,14 @@ TEST_F(Memory, SetlocalRecursionIsBoundedByMemory)
     EXPECT_TRUE(r.exitedNormally()) << r.output.substr(0, 2000);
     EXPECT_NE(r.output.find("B A T C H   R E C U R S I O N"), std::string::npos) << r.output.substr(0, 2000);
     EXPECT_NE(r.output.find("after\r\n"), std::string::npos);
+}
+
+TEST_F(Memory, LevelsLeftOpenByEndedBatchFilesAreFreed)
+{
+    writeFile(at("outer.bat"), "@echo off\r\nfor /l %%i in (1,1,1000) do call sub.bat\r\necho finished\r\n");
+    writeFile(at("sub.bat"), "setlocal\r\nsetlocal\r\n");
+    Outcome r = runVelmocmd(dir, {"/C", "outer.bat"}, {"BIG=" + std::string(60000, 'x')}, {}, 400u << 20);
+    EXPECT_EQ(r.output, "finished\r\n");
 }
 
 using Labels = Folder;
