@@ -2,12 +2,14 @@
 // TYPE's output reach the system unchanged; TYPE and deep SETLOCAL recursion keep their
 // memory bounded, and a statement that runs out of memory is abandoned while the
 // interpreter goes on. Everything runs through the built velmocmd in temporary folders.
+#include "console/Environment.h"
 #include "console/Labels.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -110,6 +112,49 @@ void sparseFile(const std::string& path, off_t size)
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::ftruncate(fd, size), 0);
     ::close(fd);
+}
+
+TEST(ByteText, AnyBytesComeBackUnchangedAndValidUtf8IsText)
+{
+    using console::fromUtf8;
+    using console::toUtf8;
+    // Every byte alone, and sequences that are not UTF-8: overlong forms, encoded
+    // surrogates, code points past U+10FFFF, cut sequences, stray continuation bytes.
+    std::vector<std::string> samples;
+    for (int b = 0; b < 256; ++b)
+        samples.push_back(std::string(1, char(b)));
+    for (const char* s : {"\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80",
+                          "\xF5\x80\x80\x80", "\xE2\x82", "caf\xC3", "\x80\xBF", "a\xF0\x9F\x98"})
+        samples.push_back(s);
+    for (const auto& s : samples)
+        EXPECT_EQ(toUtf8(fromUtf8(s)), s);
+    EXPECT_EQ(fromUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"), u"caf\u00E9 \U0001F600");
+    EXPECT_EQ(fromUtf8("caf\xE9"), std::u16string(u"caf") + char16_t(0xDCE9));
+    // A lone surrogate that stands for no byte is written as the replacement character.
+    EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+TEST(ByteEnvironmentBlock, NamesDifferingInCaseAreKeptUntilSetInAnotherSpelling)
+{
+    ::setenv("VELMO_T_proxy", "lower", 1);
+    ::setenv("VELMO_T_PROXY", "upper", 1);
+    console::Environment env = console::Environment::fromProcess();
+    ::unsetenv("VELMO_T_proxy");
+    ::unsetenv("VELMO_T_PROXY");
+    EXPECT_EQ(env.get(u"VELMO_T_proxy"), u"lower");
+    EXPECT_EQ(env.get(u"VELMO_T_PROXY"), u"upper");
+    env.set(u"VELMO_T_proxy", u"changed");
+    EXPECT_EQ(env.get(u"VELMO_T_PROXY"), u"upper");
+    auto count = [&] {
+        std::vector<std::string> all = env.toEnvp();
+        return std::count_if(all.begin(), all.end(), [](const std::string& e) { return e.rfind("VELMO_T_", 0) == 0; });
+    };
+    EXPECT_EQ(count(), 2);
+    env.set(u"velmo_t_Proxy", u"one");
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(env.get(u"VELMO_T_proxy"), u"one");
+    env.remove(u"VELMO_T_PROXY");
+    EXPECT_EQ(count(), 0);
 }
 
 class Folder : public testing::Test {
