@@ -11,7 +11,7 @@ namespace console {
 
 // Memory the saved SETLOCAL states may hold together: a quarter of the machine's memory
 // or of the address space or data memory allowed to the process, at most 1 GiB.
-static size_t localMemoryLimit()
+static size_t computeLocalMemoryLimit()
 {
     size_t limit = size_t(1) << 30;
     long pages = ::sysconf(_SC_PHYS_PAGES), page = ::sysconf(_SC_PAGESIZE);
@@ -25,17 +25,15 @@ static size_t localMemoryLimit()
     return std::max(limit, size_t(1) << 20);
 }
 
-double Interpreter::memoryUsage() const
+static size_t localMemoryLimit()
 {
-    static const size_t limit = localMemoryLimit();
-    return double(localBytes_) / double(limit);
+    static const size_t limit = computeLocalMemoryLimit();
+    return limit;
 }
 
-bool Interpreter::localMemoryLeft(size_t bytes) const
-{
-    static const size_t limit = localMemoryLimit();
-    return localBytes_ + bytes <= limit;
-}
+double Interpreter::memoryUsage() const { return double(localBytes_) / double(localMemoryLimit()); }
+
+bool Interpreter::localMemoryLeft(size_t bytes) const { return localBytes_ + bytes <= localMemoryLimit(); }
 
 double Interpreter::stackUsage() const
 {
