@@ -2,10 +2,38 @@
 #include "console/CommandTable.h"
 #include "console/Interpreter.h"
 
-#include <fcntl.h>
+#include <algorithm>
+#include <new>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace console {
+
+// Memory the saved SETLOCAL states may hold together: a quarter of the machine's memory
+// or of the address space or data memory allowed to the process, at most 1 GiB.
+static size_t computeLocalMemoryLimit()
+{
+    size_t limit = size_t(1) << 30;
+    long pages = ::sysconf(_SC_PHYS_PAGES), page = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && page > 0)
+        limit = std::min(limit, size_t(pages) * size_t(page) / 4);
+    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit rl {};
+        if (::getrlimit(resource, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
+            limit = std::min(limit, size_t(rl.rlim_cur / 4));
+    }
+    return std::max(limit, size_t(1) << 20);
+}
+
+static size_t localMemoryLimit()
+{
+    static const size_t limit = computeLocalMemoryLimit();
+    return limit;
+}
+
+double Interpreter::memoryUsage() const { return double(localBytes_) / double(localMemoryLimit()); }
+
+bool Interpreter::localMemoryLeft(size_t bytes) const { return localBytes_ + bytes <= localMemoryLimit(); }
 
 double Interpreter::stackUsage() const
 {
@@ -61,6 +89,7 @@ void Interpreter::endLocal(BatchContext& ctx)
     if (ctx.locals.empty())
         return;
     Local& l = ctx.locals.back();
+    localBytes_ -= l.bytes;
     cwd_ = std::move(l.cwd);
     env_ = std::move(l.env);
     extensions_ = l.extensions;
@@ -87,9 +116,12 @@ int Interpreter::runBatch(const ustring& path, uview nameAsTyped, uview argText,
     }
     if (call) {
         ++recursion_;
-        if (recursion_ > 200 && stackUsage() >= 0.9) {
+        // Deep nesting is stopped when the stack or the memory held by saved SETLOCAL
+        // states nears its limit; the higher of the two is reported.
+        double usage = std::max(stackUsage(), memoryUsage());
+        if (recursion_ > 200 && usage >= 0.9) {
             out(msg::text(msg::RecursionBanner) + u"\r\n");
-            out(msg::format(msg::RecursionCount, {number(recursion_), number(int(stackUsage() * 100))})
+            out(msg::format(msg::RecursionCount, {number(recursion_), number(int(usage * 100))})
                 + u"\r\n");
             out(msg::text(msg::RecursionAborted) + u"\r\n");
             --recursion_;
@@ -122,8 +154,12 @@ int Interpreter::runBatch(const ustring& path, uview nameAsTyped, uview argText,
         ~Pop()
         {
             BatchContext* top = self->currentBatch();
-            if (top)
+            if (top) {
                 self->endLocal(*top);
+                // The older levels go away unrestored with their context.
+                for (const Local& l : top->locals)
+                    self->localBytes_ -= l.bytes;
+            }
             self->batches_.pop_back();
             if (call)
                 --self->recursion_;
@@ -177,7 +213,12 @@ void Interpreter::batchLoop(BatchContext* me)
             out(unparse(*r.node) + u"\r\n");
         }
         lastLineEmpty_ = false;
-        dispatch(BatchStatement, r.node.get());
+        try {
+            dispatch(BatchStatement, r.node.get());
+        } catch (const std::bad_alloc&) {
+            // The statement is abandoned; the batch file goes on with the next one.
+            platformError(msg::NotEnoughMemory);
+        }
     }
 }
 
@@ -202,58 +243,9 @@ int Interpreter::gotoLabel(BatchContext& ctx, uview arg)
         return 0;
     }
     if (label.size() <= 256) {
-        std::string bytes;
-        int fd = ::open(ctx.path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            char buf[65536];
-            ssize_t n;
-            while ((n = ::read(fd, buf, sizeof buf)) > 0) {
-                bytes.append(buf, size_t(n));
-                checkCtrlC();
-            }
-            ::close(fd);
-        }
-        // Line starts from the current position to the end, then from the start.
-        std::vector<size_t> starts;
-        size_t from = std::min<size_t>(size_t(ctx.position), bytes.size());
-        std::vector<size_t> all;
-        all.push_back(0);
-        for (size_t k = 0; k < bytes.size(); ++k)
-            if (bytes[k] == '\n' && k + 1 < bytes.size())
-                all.push_back(k + 1);
-        for (size_t s : all)
-            if (s >= from)
-                starts.push_back(s);
-        for (size_t s : all)
-            if (s < from)
-                starts.push_back(s);
-        for (size_t s : starts) {
-            size_t e = bytes.find('\n', s);
-            size_t next = e == std::string::npos ? bytes.size() : e + 1;
-            ustring line = decodeText(std::string_view(bytes).substr(s, next - s));
-            size_t p = 0;
-            while (p < line.size() && isBlank(line[p]) && line[p] != '\n')
-                ++p;
-            if (p >= line.size() || line[p] != ':')
-                continue;
-            ++p;
-            ustring name;
-            while (p < line.size()) {
-                char16_t c = line[p];
-                if (isBlank(c) || uview(u"+:&<|>").find(c) != uview::npos)
-                    break;
-                if (c == '^' && p + 1 < line.size()) {
-                    name += line[p + 1];
-                    p += 2;
-                    continue;
-                }
-                name += c;
-                ++p;
-            }
-            if (equalsNoCase(name, label)) {
-                ctx.position = int64_t(next);
-                return 0;
-            }
+        if (auto next = labels_.find(ctx.path, ctx.position, label, [this] { checkCtrlC(); })) {
+            ctx.position = *next;
+            return 0;
         }
     }
     message(msg::LabelNotFound, {label});
@@ -364,7 +356,13 @@ int Interpreter::cmdSetlocal(ParseNode* n)
         message(msg::SetlocalTooDeep);
         return 1;
     }
-    ctx->locals.push_back(Local{cwd_, env_, extensions_});
+    size_t bytes = env_.memoryUsed() + cwd_.capacity() * sizeof(char16_t) + sizeof(Local);
+    if (!localMemoryLeft(bytes)) {
+        message(msg::OutOfEnvironment);
+        return 1;
+    }
+    ctx->locals.push_back(Local{cwd_, env_, extensions_, bytes});
+    localBytes_ += bytes;
     ustring a = trimBlanks(n->text2);
     if (a.empty())
         return 0;

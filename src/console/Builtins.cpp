@@ -1,18 +1,18 @@
 // Built-in commands that run inside the interpreter: ECHO, SET, EXIT and the small ones.
 #include "console/CommandTable.h"
+#include "console/FileNames.h"
 #include "console/Interpreter.h"
 #include "console/SetArithmetic.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
 namespace console {
 
@@ -208,7 +208,7 @@ int Interpreter::cmdCd(ParseNode* n)
             out(cwd_ + u"\r\n");
             return 0;
         }
-    } else if (a.size() == 2 && a[0] == '/' && !QFileInfo::exists(toQ(a))) {
+    } else if (a.size() == 2 && a[0] == '/' && !pathExists(a)) {
         message(msg::SyntaxIncorrect);
         errorLevel_ = 1;
         return 1;
@@ -218,8 +218,7 @@ int Interpreter::cmdCd(ParseNode* n)
         a = w.empty() ? ustring() : w[0];
     }
     ustring target = resolvePath(stripQuotes(a));
-    QFileInfo fi(toQ(target));
-    if (!fi.isDir()) {
+    if (!isDirectory(target)) {
         platformError(msg::PathNotFound);
         errorLevel_ = 1;
         return 1;
@@ -308,6 +307,10 @@ int Interpreter::cmdPause(ParseNode*)
     return 0;
 }
 
+// TYPE streams each file in blocks: memory stays small whatever the file's size, and an
+// endless device such as /dev/zero runs until Ctrl+C or until its reader goes away.
+// A file that starts with the UTF-16 mark is printed as UTF-16; any other file is
+// written byte for byte.
 int Interpreter::cmdType(ParseNode* n)
 {
     std::vector<ustring> files = splitWords(n->text2);
@@ -319,24 +322,64 @@ int Interpreter::cmdType(ParseNode* n)
     int result = 0;
     for (const auto& f : files) {
         ustring name = stripQuotes(f);
-        QFile file(toQ(resolvePath(name)));
-        if (!file.open(QIODevice::ReadOnly) || QFileInfo(file).isDir()) {
+        struct Fd {
+            int fd;
+            ~Fd()
+            {
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        } file{::open(toLocal8(resolvePath(name)).c_str(), O_RDONLY | O_CLOEXEC)};
+        struct stat st {};
+        if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || S_ISDIR(st.st_mode)) {
             platformError(msg::FileNotFound);
             errorLevel_ = 1;
             result = 1;
             continue;
         }
-        QByteArray bytes = file.readAll();
         if (files.size() > 1)
             err(msg::format(msg::FileNameHeader, {name}));
-        ustring text;
-        if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) {
-            for (qsizetype k = 2; k + 1 < bytes.size(); k += 2)
-                text += char16_t(uchar(bytes[k]) | (uchar(bytes[k + 1]) << 8));
-        } else {
-            text = decodeText(std::string_view(bytes.constData(), size_t(bytes.size())));
+        constexpr size_t Block = 64 * 1024;
+        std::string block(Block, '\0');
+        std::string carry; // bytes of an incomplete character, kept for the next block
+        bool first = true, utf16 = false;
+        for (;;) {
+            ssize_t got = ::read(file.fd, block.data(), Block);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            std::string_view bytes(block.data(), size_t(got));
+            if (first) {
+                first = false;
+                if (bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) {
+                    utf16 = true;
+                    bytes.remove_prefix(2);
+                }
+            }
+            bool written;
+            if (utf16) {
+                carry.append(bytes);
+                ustring text;
+                size_t k = 0;
+                for (; k + 1 < carry.size(); k += 2)
+                    text += char16_t(uchar(carry[k]) | (uchar(carry[k + 1]) << 8));
+                carry.erase(0, k);
+                // A leading surrogate at the block's end waits for its partner.
+                if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) {
+                    carry.insert(0, {char(text.back() & 0xFF), char(text.back() >> 8)});
+                    text.pop_back();
+                }
+                written = out(text);
+            } else {
+                written = writeBytes(1, bytes);
+            }
+            if (!written)
+                break;
+            checkCtrlC();
         }
-        out(text);
+        if (utf16 && carry.size() >= 2)
+            out(ustring(1, char16_t(uchar(carry[0]) | (uchar(carry[1]) << 8))));
     }
     return result;
 }
@@ -508,15 +551,14 @@ int Interpreter::runForWords(ParseNode* n, const std::vector<ustring>& set, uvie
             size_t slash = native.rfind('/');
             ustring folderPart = slash == ustring::npos ? ustring() : native.substr(0, slash + 1);
             ustring pattern = native.substr(slash == ustring::npos ? 0 : slash + 1);
-            QDir dir(toQ(resolvePath(slash == ustring::npos ? u"." : folderPart)));
             // Hidden entries are not matched; folders only with /D.
-            QDir::Filters filters = (n->forSwitches & ForD) ? QDir::Dirs | QDir::NoDotAndDotDot
-                                                            : QDir::Files | QDir::System;
-            const QStringList entries = dir.entryList(filters, QDir::Name);
-            for (const QString& e : entries) {
-                if (!wildcardMatch(pattern, fromQ(e)))
+            const std::vector<ustring> entries = folderEntries(
+                resolvePath(slash == ustring::npos ? u"." : folderPart),
+                (n->forSwitches & ForD) ? Entries::Folders : Entries::Files);
+            for (const ustring& e : entries) {
+                if (!wildcardMatch(pattern, e))
                     continue;
-                result = runForBody(n, {{var, folderPart + fromQ(e)}});
+                result = runForBody(n, {{var, folderPart + e}});
                 if (gotoFlag_)
                     break;
             }
@@ -535,10 +577,9 @@ int Interpreter::runForRecursive(ParseNode* n, const std::vector<ustring>& set, 
     int result = runForWords(n, set, prefix);
     if (gotoFlag_)
         return result;
-    QDir dir(toQ(folder));
-    const QStringList subs = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
-    for (const QString& s : subs) {
-        result = runForRecursive(n, set, prefix + fromQ(s));
+    const std::vector<ustring> subs = folderEntries(folder, Entries::FoldersWithHidden);
+    for (const ustring& s : subs) {
+        result = runForRecursive(n, set, prefix + s);
         if (gotoFlag_)
             break;
     }
@@ -694,13 +735,12 @@ int Interpreter::runForFile(ParseNode* n)
         if (!w.empty())
             files.push_back(w);
         for (const auto& f : files) {
-            QFile file(toQ(resolvePath(stripQuotes(f))));
-            if (!file.open(QIODevice::ReadOnly)) {
+            std::string bytes;
+            if (!readWholeFile(resolvePath(stripQuotes(f)), bytes)) {
                 err(u"The system cannot find the file " + stripQuotes(f) + u".\r\n");
                 return 1;
             }
-            QByteArray bytes = file.readAll();
-            texts.push_back(decodeText(std::string_view(bytes.constData(), size_t(bytes.size()))));
+            texts.push_back(decodeText(bytes));
         }
     }
 

@@ -1,7 +1,7 @@
 // File-name completion for the console reader.
 #include "console/Interpreter.h"
 
-#include <QDir>
+#include "console/FileNames.h"
 
 #include <algorithm>
 
@@ -33,18 +33,17 @@ ustring Interpreter::completeLine(uview typed, bool shift)
         // The folder part the user typed is kept in front of each candidate.
         ustring folderPart = slash == ustring::npos ? ustring() : ustring(uview(word).substr(0, slash + 1));
         ustring pattern = (slash == ustring::npos ? native : native.substr(slash + 1)) + u"*";
-        QDir dir(toQ(resolvePath(slash == ustring::npos ? u"." : native.substr(0, slash + 1))));
         static const char16_t* dirCommands[] = {u"cd ", u"rd ", u"md ", u"chdir ", u"rmdir ", u"mkdir "};
         bool dirsOnly = false;
         for (const char16_t* c : dirCommands)
             dirsOnly = dirsOnly || startsWithNoCase(typed, c);
-        QDir::Filters filters = QDir::NoDotAndDotDot | QDir::Hidden | QDir::System
-                                | (dirsOnly ? QDir::Dirs : QDir::AllEntries);
-        QStringList entries = dir.entryList(filters, QDir::Name);
+        const std::vector<ustring> entries
+            = folderEntries(resolvePath(slash == ustring::npos ? u"." : native.substr(0, slash + 1)),
+                            dirsOnly ? Entries::FoldersWithHidden : Entries::All);
         std::vector<ustring> names;
-        for (const QString& e : entries)
-            if (wildcardMatch(pattern, fromQ(e)))
-                names.push_back(fromQ(e));
+        for (const ustring& e : entries)
+            if (wildcardMatch(pattern, e))
+                names.push_back(e);
         std::sort(names.begin(), names.end(), [](const ustring& a, const ustring& b) {
             return compareNoCase(a, b) < 0;
         });

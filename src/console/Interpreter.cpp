@@ -1,6 +1,7 @@
 #include "console/Interpreter.h"
 
 #include "console/CommandTable.h"
+#include "console/FileNames.h"
 #include "platform/Registry.h"
 #include "platform/Seams.h"
 
@@ -103,6 +104,25 @@ bool Interpreter::write(int handle, uview text)
     } else {
         bytes = toUtf8(text);
     }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(h.fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+bool Interpreter::writeBytes(int handle, std::string_view bytes)
+{
+    Handle& h = handles_[handle];
+    if (h.console || unicodeOutput_)
+        return write(handle, fromUtf8(bytes));
+    if (h.fd < 0)
+        return false;
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(h.fd, bytes.data() + done, bytes.size() - done);
@@ -291,6 +311,10 @@ int Interpreter::run(uview arguments)
                 err(e.text() + u"\r\n");
                 if (!stay)
                     return 255;
+            } catch (const std::bad_alloc&) {
+                platformError(msg::NotEnoughMemory);
+                if (!stay)
+                    return 255;
             }
             if (!stay)
                 return result;
@@ -346,6 +370,8 @@ void Interpreter::interactiveLoop()
         } catch (const AbortBatch&) {
         } catch (const CmdError& e) {
             err(e.text() + u"\r\n");
+        } catch (const std::bad_alloc&) {
+            platformError(msg::NotEnoughMemory);
         }
     }
 }
@@ -587,7 +613,7 @@ int Interpreter::runCommand(ParseNode* n, int mode)
             // A word starting with "/" is a path when it names one; EXIT takes its own /B.
             if (row == commands::Exit && equalsNoCase(w, u"/B"))
                 continue;
-            if (w[0] == '/' && !QFileInfo::exists(toQ(resolvePath(stripQuotes(w))))) {
+            if (w[0] == '/' && !pathExists(resolvePath(stripQuotes(w)))) {
                 message(msg::SyntaxIncorrect);
                 errorLevel_ = 1;
                 return 1;
@@ -750,7 +776,7 @@ Interpreter::SearchResult Interpreter::search(uview nameIn)
     }
     if (extensions_) {
         ustring full = resolvePath(name);
-        if (QFileInfo(toQ(full)).isDir()) {
+        if (isDirectory(full)) {
             result.kind = Found::Directory;
             result.path = full;
         }
@@ -1127,15 +1153,13 @@ int Interpreter::evalCondition(ParseNode* c)
         ustring p = resolvePath(stripQuotes(c->text2));
         if (hasWildcards(p)) {
             size_t slash = p.rfind('/');
-            QDir dir(toQ(p.substr(0, slash + 1)));
             ustring pattern = p.substr(slash + 1);
-            const auto entries = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-            for (const QString& e : entries)
-                if (wildcardMatch(pattern, fromQ(e)))
+            for (const ustring& e : folderEntries(p.substr(0, slash + 1), Entries::All))
+                if (e[0] != '.' && wildcardMatch(pattern, e))
                     return true;
             return false;
         }
-        return equalsNoCase(stripQuotes(c->text2), u"NUL") || QFileInfo::exists(toQ(p));
+        return equalsNoCase(stripQuotes(c->text2), u"NUL") || pathExists(p);
     }
     case KindStringEqual:
         return (c->flags & 2) ? equalsNoCase(c->text1, c->text2) : c->text1 == c->text2;

@@ -4,6 +4,7 @@
 // current directory and handle table, and never changes the process's own: several
 // interpreters can live in one process.
 #include "console/Console.h"
+#include "console/Labels.h"
 #include "console/Parser.h"
 #include "console/Process.h"
 
@@ -77,6 +78,7 @@ private:
         ustring cwd;
         Environment env;
         bool extensions;
+        size_t bytes; // memory the saved state holds
     };
     struct BatchContext {
         std::string path;        // native full path
@@ -114,6 +116,8 @@ private:
     // Returns false when the text could not be written.
     bool write(int handle, uview text);
     bool out(uview text) { return write(1, text); }
+    // Bytes as they are (the console and /U output get them as text).
+    bool writeBytes(int handle, std::string_view bytes);
     void err(uview text) { write(2, text); }
     void message(int id, std::initializer_list<ustring> inserts = {});
     void platformError(int winError, uview name = {});
@@ -160,6 +164,8 @@ private:
     void fillParams(BatchContext& ctx, uview nameAsTyped, uview argText);
     void endLocal(BatchContext& ctx);
     double stackUsage() const;
+    double memoryUsage() const; // of the limit for saved SETLOCAL states
+    bool localMemoryLeft(size_t bytes) const;
     bool outermostIsCmd() const { return outermostCmd_; }
     void setCommandResult(int result); // the .CMD / .BAT ERRORLEVEL rule
 
@@ -211,6 +217,7 @@ private:
     int completionIndex_ = -1;
     ustring lastCompletion_;
     int recursion_ = 0;
+    size_t localBytes_ = 0; // held by the saved SETLOCAL states of all batch contexts
     int pipeDepth_ = 0;
     std::vector<PipeChild> pipeChildren_;
     std::vector<std::unique_ptr<BatchContext>> batches_;
@@ -222,6 +229,7 @@ private:
     bool ctrlC_ = false;
     std::atomic<int> foregroundPid_{0};
     Parser parser_;
+    LabelIndex labels_;
     char* stackBase_ = nullptr;
     size_t stackSize_ = 0;
 };

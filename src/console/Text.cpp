@@ -1,9 +1,6 @@
 #include "console/Text.h"
 
-#include "platform/CodePage.h"
-
 #include <QByteArray>
-#include <QStringDecoder>
 #include <climits>
 
 namespace console {
@@ -17,23 +14,102 @@ ustring fromQ(const QString& s)
 
 QString toQ(uview s) { return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size())); }
 
-std::string toUtf8(uview s) { return toQ(s).toUtf8().toStdString(); }
+// Bytes that are not part of valid UTF-8 are carried as the lone low surrogates
+// U+DC80..U+DCFF (byte 0x80 + n as U+DC80 + n); toUtf8 turns them back into the same
+// bytes, so names, arguments and values reach the system unchanged.
+std::string toUtf8(uview s)
+{
+    std::string r;
+    r.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        char32_t c = s[i];
+        if (c < 0x80) {
+            r += char(c);
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xDC80 && c <= 0xDCFF) {
+            r += char(c & 0xFF);
+            continue;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD; // a lone surrogate that stands for no byte
+        }
+        if (c < 0x800) {
+            r += char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            r += char(0xE0 | (c >> 12));
+            r += char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            r += char(0xF0 | (c >> 18));
+            r += char(0x80 | ((c >> 12) & 0x3F));
+            r += char(0x80 | ((c >> 6) & 0x3F));
+        }
+        r += char(0x80 | (c & 0x3F));
+    }
+    return r;
+}
+
+// Length of the well-formed UTF-8 sequence at s[i], 0 when there is none.
+static size_t sequenceLength(std::string_view s, size_t i)
+{
+    auto at = [&](size_t k) { return i + k < s.size() ? (unsigned char)s[i + k] : 0u; };
+    auto cont = [&](size_t k, unsigned lo = 0x80, unsigned hi = 0xBF) {
+        unsigned b = at(k);
+        return b >= lo && b <= hi;
+    };
+    unsigned b = at(0);
+    if (b < 0x80)
+        return 1;
+    if (b >= 0xC2 && b <= 0xDF)
+        return cont(1) ? 2 : 0;
+    if (b >= 0xE0 && b <= 0xEF) {
+        unsigned lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+        return cont(1, lo, hi) && cont(2) ? 3 : 0;
+    }
+    if (b >= 0xF0 && b <= 0xF4) {
+        unsigned lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+        return cont(1, lo, hi) && cont(2) && cont(3) ? 4 : 0;
+    }
+    return 0;
+}
 
 ustring fromUtf8(std::string_view s)
 {
-    return fromQ(QString::fromUtf8(s.data(), qsizetype(s.size())));
+    ustring r;
+    r.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char b = (unsigned char)s[i];
+        size_t n = sequenceLength(s, i);
+        char32_t c;
+        switch (n) {
+        case 1: c = b; break;
+        case 2: c = ((b & 0x1F) << 6) | (s[i + 1] & 0x3F); break;
+        case 3: c = ((b & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F); break;
+        case 4:
+            c = ((b & 0x07) << 18) | ((s[i + 1] & 0x3F) << 12) | ((s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3F);
+            break;
+        default:
+            r += char16_t(0xDC00 | b);
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            r += char16_t(0xD800 + ((c - 0x10000) >> 10));
+            r += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            r += char16_t(c);
+        }
+        i += n;
+    }
+    return r;
 }
 
-ustring decodeText(std::string_view bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (!utf8.hasError())
-        return fromQ(text);
-    return fromQ(ansi::toUnicode(bytes));
-}
+ustring decodeText(std::string_view bytes) { return fromUtf8(bytes); }
 
-std::string toLocal8(uview s) { return toQ(s).toLocal8Bit().toStdString(); }
+std::string toLocal8(uview s) { return toUtf8(s); }
 
 char16_t upperChar(char16_t c)
 {

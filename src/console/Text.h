@@ -17,11 +17,14 @@ using uview = std::u16string_view;
 ustring u(std::string_view utf8);
 ustring fromQ(const QString& s);
 QString toQ(uview s);
+// Bytes to text and back. Bytes are UTF-8 (the console code page here); a byte that is
+// not part of valid UTF-8 is carried as the lone surrogate U+DC00 + byte and written
+// back as that same byte, so toUtf8(fromUtf8(b)) == b for any bytes b. Names, arguments,
+// environment values and file contents thus reach the system byte for byte.
 std::string toUtf8(uview s);
 ustring fromUtf8(std::string_view s);
-std::string toLocal8(uview s); // file-system names
-// Bytes of text files and program output: UTF-8 (the console code page here); bytes
-// that are not valid UTF-8 are read in the ANSI code page instead, so nothing is lost.
+std::string toLocal8(uview s); // file-system names, the same encoding
+// Bytes of text files and program output.
 ustring decodeText(std::string_view bytes);
 
 char16_t upperChar(char16_t c);

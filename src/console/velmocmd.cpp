@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <filesystem>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
@@ -34,7 +35,7 @@ ustring commandLineText(int argc, char** argv)
 {
     ustring text;
     for (int i = 1; i < argc; ++i) {
-        ustring a = fromQ(QString::fromLocal8Bit(argv[i]));
+        ustring a = fromUtf8(argv[i]);
         bool blank = std::any_of(a.begin(), a.end(), isBlank);
         if (blank && a.find('"') == ustring::npos)
             a = u"\"" + a + u"\"";
@@ -62,7 +63,7 @@ int main(int argc, char** argv)
     Interpreter::Options o;
     o.console = &terminal;
     o.environment = Environment::fromProcess();
-    o.currentDirectory = fromQ(QDir::currentPath());
+    o.currentDirectory = fromUtf8(std::filesystem::current_path().native());
     o.comspec = fromQ(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
     // The terminal console writes to standard output, so standard error counts as the
     // console only while standard output is the terminal too.

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -64,11 +63,15 @@ TEST_P(BatchFileTest, OutputMatches)
     ASSERT_TRUE(p.waitForFinished(60000));
     QByteArray output = p.readAll();
     output.replace(tmp.path().toUtf8(), "%TESTDIR%");
-    // The depth at which the recursion guard fires depends on frame sizes.
-    output = QString::fromUtf8(output)
-                 .replace(QRegularExpression(QStringLiteral("Recursion Count=\\d+")),
-                          QStringLiteral("Recursion Count=N"))
-                 .toUtf8();
+    // The depth at which the recursion guard fires depends on frame sizes. The output is
+    // compared as bytes: it need not be UTF-8.
+    const QByteArray count = "Recursion Count=";
+    for (qsizetype at = output.indexOf(count); at >= 0; at = output.indexOf(count, at + 1)) {
+        qsizetype digits = at + count.size(), end = digits;
+        while (end < output.size() && output[end] >= '0' && output[end] <= '9')
+            ++end;
+        output.replace(digits, end - digits, "N");
+    }
     QByteArray expected = readAll(batchDir + "/" + base + ".out");
     EXPECT_EQ(output.toStdString(), expected.toStdString()) << script.toStdString();
     QByteArray rc = readAll(batchDir + "/" + base + ".rc").trimmed();
