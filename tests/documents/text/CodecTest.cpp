@@ -230,14 +230,35 @@ TEST_F(TextDocTest, BlockEdgesNeverCutACharacter)
     }
 }
 
-TEST_F(TextDocTest, CutOffSequencesAtTheEndBecomeReplacementCharacters)
+TEST_F(TextDocTest, CutOffSequencesAtTheEndSaveBackUnchanged)
 {
-    load("\xEF\xBB\xBF" "ab\xE2\x82");
-    EXPECT_EQ(view.text(), "ab\xEF\xBF\xBD");
-    load(utf16Bytes("ab", false) + "c");                            // odd trailing byte
-    EXPECT_EQ(view.text(), "ab\xEF\xBF\xBD");
-    load(utf16Bytes(QString("ab") + QChar(0xD834), true));          // high surrogate last
-    EXPECT_EQ(view.text(), "ab\xEF\xBF\xBD");
+    const std::string utf8Cut = "\xEF\xBB\xBF" "ab\xE2\x82";
+    load(utf8Cut);
+    EXPECT_EQ(view.text(), "ab\xE2\x82");                           // malformed bytes stay bytes
+    EXPECT_EQ(saved(), utf8Cut);
+    const std::string highLast = utf16Bytes(QString("ab") + QChar(0xD834), true);
+    load(highLast);
+    EXPECT_EQ(view.text(), "ab\xED\xA0\xB4");                       // like any lone surrogate
+    EXPECT_EQ(saved(), highLast);
+    for (bool big : {false, true}) {
+        SCOPED_TRACE(big ? "big endian" : "little endian");
+        const std::string odd = utf16Bytes(QString("ab") + QChar(0xD834), big) + "c";
+        load(odd);
+        EXPECT_EQ(view.text(), "ab\xED\xA0\xB4\xEF\xBF\xBD");          // the odd byte shows as U+FFFD
+        EXPECT_FALSE(view.isModified());
+        EXPECT_EQ(saved(), odd);
+        // Edits elsewhere keep the odd byte; once its U+FFFD is gone, so is the byte.
+        view.setSel(0, 0);
+        view.addText("x");
+        EXPECT_EQ(saved(), utf16Bytes(QString("xab") + QChar(0xD834), big) + "c");
+        view.setSel(view.length(), view.length());
+        view.addText("y");
+        EXPECT_EQ(saved(), utf16Bytes(QString("xab") + QChar(0xD834) + QChar(0xFFFD) + "y", big));
+        // A relabelled document writes its text, U+FFFD included.
+        load(odd);
+        changeEncoding(view, EncUtf8NoBom);
+        EXPECT_EQ(saved(), "ab\xED\xA0\xB4\xEF\xBF\xBD");
+    }
 }
 
 TEST_F(TextDocTest, LoneSurrogatesSaveBackUnchanged)

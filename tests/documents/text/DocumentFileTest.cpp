@@ -125,7 +125,7 @@ TEST_F(DocumentTest, AFolderThatTakesNoNewFileIsWrittenInPlace)
             _exit(4);
         if (!w.writesInPlace())
             _exit(5);
-        _exit(w.write("new", 3).ok && w.commit().ok ? 0 : 6);
+        _exit(w.reserve(3).ok && w.write("new", 3).ok && w.commit().ok ? 0 : 6);
     }
     int status = -1;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
