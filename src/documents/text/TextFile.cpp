@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
+#include <memory>
 #include <new>
 
 namespace textdoc {
@@ -87,6 +89,32 @@ bool componentFailed(CTextView& view)
 
 } // namespace
 
+namespace {
+
+// A component that failed an allocation part-way through a change cannot be trusted
+// any more (its undo history may describe text it never took): the view gets a new,
+// empty document instead.
+void replaceBrokenDocument(CTextView& view)
+{
+    view.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, 0L);
+    view.SendScintilla(QsciScintillaBase::SCI_SETSTATUS, 0UL);
+    view.SendScintilla(QsciScintillaBase::SCI_SETCODEPAGE, 65001UL);
+}
+
+// Whether `bytes` more could be allocated now; asked before the view is touched, so that
+// a text that cannot fit fails the load while everything is still as it was.
+bool memoryAvailable(int64_t bytes)
+{
+    if (bytes <= 0)
+        return true;
+    if (uint64_t(bytes) > uint64_t(std::numeric_limits<size_t>::max()) / 2)
+        return false;
+    std::unique_ptr<char[]> probe(new (std::nothrow) char[size_t(bytes)]);
+    return probe != nullptr;
+}
+
+} // namespace
+
 IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind kind)
 {
     BlockReader reader;
@@ -98,16 +126,9 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
     if (IoResult r = reader.next(block); !r)
         return r;
 
-    LoadingState loading(view);
     const bool reload = kind == LoadKind::Reload;
     const int encoding = isValidEncoding(openMode) ? openMode : detectEncoding(block.data(), block.size());
-    const int oldEncoding = view.encoding();
-
-    if (!reload)
-        view.setUndoCollection(false);
-    view.beginUndoAction();
-    view.clearAll();
-    view.setEncoding(encoding);
+    const int64_t size = reader.size();
 
     // The reader decides by the mark it finds, whatever the encoding is called.
     Source source = Source::Ansi;
@@ -123,81 +144,109 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
             skip = 3;
     }
 
-    const int64_t size = reader.size();
-
     Utf16Decoder decoder(source == Source::Utf16BE);
-    int eol = -1;
-    std::string carry;      // a UTF-8 sequence cut by the block edge
-    IoResult result;
+    std::string text;    // one block as UTF-8
+    std::string carry;   // a UTF-8 sequence cut by the block edge
+    auto decode = [&](const char* data, size_t n) {
+        text.clear();
+        switch (source) {
+        case Source::Ansi:
+            appendAnsiAsUtf8(data, n, text);
+            break;
+        case Source::Utf8: {
+            text.append(carry);
+            text.append(data, n);
+            size_t tail = incompleteUtf8Tail(text.data(), text.size());
+            carry.assign(text, text.size() - tail, tail);
+            text.resize(text.size() - tail);
+            break;
+        }
+        case Source::Utf16BE:
+        case Source::Utf16LE:
+            decoder.decode(data, n, text);
+            break;
+        }
+    };
+
+    // The first block tells how the file grows or shrinks in decoding, and so what the
+    // component will need: the text and its styles, and for a reload the undo history's
+    // copies of the old and the new text. All of it must be there before anything changes.
+    int64_t expected = 0;
     try {
-        std::string text;   // the block as UTF-8
-        text.reserve(kBlockSize * 3 / 2 + 16);
-        bool first = true;
+        text.reserve(kBlockSize * 3 + 16);
+        decode(block.data() + skip, block.size() - skip);
+    } catch (const std::bad_alloc&) {
+        return IoResult::failure(ENOMEM);
+    }
+    if (size > 0 && block.size() > 0) {
+        double ratio = double(text.size() + carry.size()) / double(block.size());
+        expected = int64_t(double(size) * ratio) + int64_t(2 * kBlockSize);
+    }
+    const int64_t need = 2 * expected + (reload ? expected + int64_t(view.length()) : 0);
+    if (!memoryAvailable(need + int64_t(16 << 20)))
+        return IoResult::failure(ENOMEM);
+
+    LoadingState loading(view);
+    const int oldEncoding = view.encoding();
+    if (expected > view.length()) {
+        view.allocate(long(expected));
+        if (componentFailed(view))
+            return IoResult::failure(ENOMEM);
+    }
+
+    if (!reload)
+        view.setUndoCollection(false);
+    view.beginUndoAction();
+    view.clearAll();
+    view.setEncoding(encoding);
+
+    // UTF-16 line ends are found in the decoded text; the others in the bytes.
+    const int eol = (source == Source::Utf16BE || source == Source::Utf16LE)
+                        ? detectEolMode(text.data(), text.size())
+                        : detectEolMode(block.data(), block.size());
+    IoResult result;
+    bool broken = false;   // the component failed part-way through a change
+    std::string keptBytes;
+    try {
         while (!block.empty()) {
-            const char* data = block.data() + (first ? skip : 0);
-            size_t n = block.size() - (first ? skip : 0);
-            text.clear();
-            switch (source) {
-            case Source::Ansi:
-                appendAnsiAsUtf8(data, n, text);
-                break;
-            case Source::Utf8: {
-                text.append(carry);
-                text.append(data, n);
-                size_t tail = incompleteUtf8Tail(text.data(), text.size());
-                carry.assign(text, text.size() - tail, tail);
-                text.resize(text.size() - tail);
-                break;
-            }
-            case Source::Utf16BE:
-            case Source::Utf16LE:
-                decoder.decode(data, n, text);
-                break;
-            }
-            if (first) {
-                // Reserve the component's memory once, scaled by how the first block grew
-                // or shrank in decoding, with room to spare so the last block fits.
-                if (size > 0 && block.size() > 0) {
-                    double ratio = double(text.size() + carry.size()) / double(block.size());
-                    view.allocate(long(double(size) * ratio) + long(2 * kBlockSize));
-                }
-                // UTF-16 line ends are found in the decoded text; the others in the bytes.
-                eol = (source == Source::Utf16BE || source == Source::Utf16LE)
-                          ? detectEolMode(text.data(), text.size())
-                          : detectEolMode(block.data(), block.size());
-                first = false;
-            }
             view.addText(text);
             if (componentFailed(view)) {
                 result = IoResult::failure(ENOMEM);
+                broken = true;
                 break;
             }
             result = reader.next(block);
             if (!result)
                 break;
+            decode(block.data(), block.size());
+        }
+        if (result) {
+            // End of file: a UTF-8 sequence cut off by the end stays as the bytes it is,
+            // as other malformed bytes do; a cut-off UTF-16 unit shows as U+FFFD and is kept.
+            text = carry;
+            keptBytes = decoder.finish(text);
+            if (!keptBytes.empty())
+                text.append(kReplacement, kReplacementSize);
+            view.addText(text);
+            if (componentFailed(view)) {
+                result = IoResult::failure(ENOMEM);
+                broken = true;
+            }
         }
     } catch (const std::bad_alloc&) {
         result = IoResult::failure(ENOMEM);
+        broken = true;
     }
     reader.close();
-
-    std::string keptBytes;
-    if (result) {
-        // End of file: a UTF-8 sequence cut off by the end stays as the bytes it is, as
-        // other malformed bytes do; a cut-off UTF-16 unit shows as U+FFFD and is kept.
-        std::string text = carry;
-        keptBytes = decoder.finish(text);
-        if (!keptBytes.empty())
-            text.append(kReplacement, kReplacementSize);
-        view.addText(text);
-        if (componentFailed(view))
-            result = IoResult::failure(ENOMEM);
-    }
 
     if (!result) {
         // Never a partial document that looks saved.
         view.endUndoAction();
-        if (reload) {
+        if (broken) {
+            // The old text cannot be had back: the view is left empty.
+            replaceBrokenDocument(view);
+            view.setEncoding(reload ? oldEncoding : encoding);
+        } else if (reload) {
             view.undo();
             view.setEncoding(oldEncoding);
         } else {
@@ -205,12 +254,9 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
             view.setUndoCollection(true);
             view.emptyUndoBuffer();
         }
-        componentFailed(view);
         return result;
     }
     keepTail(view, keptBytes, source == Source::Utf16BE ? EncUtf16BE : EncUtf16LE);
-    if (eol < 0)
-        eol = EolCrLf;
 
     view.setSel(0, 0);
     view.endUndoAction();

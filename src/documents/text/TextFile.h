@@ -23,8 +23,10 @@ inline constexpr int64_t kMaxTextFileSize = 52428800;
 // Loads `path` into the view. openMode 0-4 forces that encoding, anything else
 // detects it. Files larger than kMaxTextFileSize are refused (EFBIG). On success the
 // caret is at 0, the line-end mode is the file's and the save point is set. A read
-// error or a failed allocation (ENOMEM) fails the load: an opened document is left
-// empty, a reloaded one keeps the text it had. The view's read-only state is kept.
+// error or a lack of memory (ENOMEM) fails the load: memory for the whole text is made
+// sure of before the view changes, so such a failure leaves the view as it was; a read
+// error part-way leaves an opened document empty and a reloaded one with the text it
+// had. The view's read-only state is kept.
 // Saved again without edits, the file gets back exactly the bytes it had, whatever
 // they are: malformed UTF-8 stays as its bytes, lone UTF-16 surrogates as their code
 // units, and an odd last byte of a UTF-16 file (shown as U+FFFD) is kept aside.
