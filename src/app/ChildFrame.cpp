@@ -4,6 +4,7 @@
 
 #include "app/commands/DocumentCommands.h"
 #include "documents/hex/CHexView.h"
+#include "documents/text/Encoding.h"
 #include "documents/text/TextFile.h"
 #include "documents/text/TextView.h"
 #include "language/LanguageSwitch.h"

@@ -161,7 +161,10 @@ void Writer::abandon()
 int Writer::openInPlace()
 {
     inPlace_ = true;
-    int fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode_t(mode_));
+    // Read access too where we have it: reserving room on some file systems reads the file.
+    int fd = ::open(target_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode_t(mode_));
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, mode_t(mode_));
     if (fd < 0)
         return errno;
     fd_ = fd;
@@ -250,6 +253,8 @@ int Writer::reserve(int64_t size)
         struct stat before;
         const bool known = ::fstat(fd_, &before) == 0;
         int err = ::posix_fallocate(fd_, 0, off_t(size));
+        if (err == EOPNOTSUPP || err == ENOSYS || err == EBADF)
+            err = 0;   // the file system cannot reserve room: write without it
         if (err != 0) {
             // Leave the old file at its length.
             struct stat after;
