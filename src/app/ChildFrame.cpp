@@ -6,8 +6,10 @@
 #include "app/commands/DocumentCommands.h"
 #include "app/commands/MenuModel.h"
 #include "documents/hex/CHexView.h"
+#include "documents/text/Encoding.h"
 #include "documents/text/TextFile.h"
 #include "documents/text/TextView.h"
+#include "language/LanguageSwitch.h"
 #include "platform/Paths.h"
 #include "platform/Seams.h"
 #include "platform/Texts.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 #include <QMdiSubWindow>
@@ -286,32 +289,53 @@ bool CChildFrame::chooseLanguage(int command)
     const int index = table.IndexForCommand(command);
     if (index == -2)
         return false;
-    const bool wantHex = index == -1;
-    if (wantHex == m_doc.isHex) {
-        if (!wantHex && index != languageIndex())
-            applyLanguage(index, true);
+    const lang::SwitchPlan plan =
+        lang::PlanLanguageSwitch({m_doc.isHex, languageIndex(), isModified(), m_doc.hasFile()}, index);
+    switch (plan.action) {
+    case lang::SwitchAction::Nothing:
+        return true;
+    case lang::SwitchAction::Reapply:
+        applyLanguage(index, true);
+        return true;
+    case lang::SwitchAction::ToHex:
+    case lang::SwitchAction::ToText:
+        break;
+    }
+    const bool wantHex = plan.action == lang::SwitchAction::ToHex;
+    const QString path = m_doc.path;
+    if (!wantHex && QFileInfo(path).size() > textdoc::kMaxTextFileSize) {
+        const QString text = texts::str(2101, "%s is larger than 50 MiB and can only be shown in the hex view.")
+                                 .replace(QLatin1String("%s"), title());
+        seams::message(m_frame.dialogParent(), text, seams::MB_OK | seams::MB_ICONWARNING);
         return true;
     }
-    // Switching views reloads from disk: a document without a file cannot become hex,
-    // and unsaved edits are saved first or the switch does not happen.
-    if (!m_doc.hasFile())
-        return true;
-    if (isModified()) {
+    // Switching views reloads from disk: unsaved edits are saved first or the switch
+    // does not happen.
+    if (plan.askToSaveFirst) {
         const QString text = texts::str(1050, "Save changes to: %s?").replace(QLatin1String("%s"), title());
         int answer = seams::message(m_frame.dialogParent(), text, seams::MB_YESNOCANCEL | seams::MB_ICONWARNING);
         if (answer == seams::IDCANCEL || (answer == seams::IDYES && !save()))
             return true;
     }
-    const QString path = m_doc.path;
     int err = 0;
-    bool ok = wantHex ? loadHex(path, &err) : false;
-    if (!wantHex) {
+    bool ok;
+    if (wantHex) {
+        ok = loadHex(path, &err);
+    } else {
         CTextView* v = createTextView();
-        textdoc::IoResult r = textdoc::loadDocument(m_doc, *v, path, 5);
+        textdoc::IoResult r = textdoc::loadDocument(m_doc, *v, path, textdoc::OpenAutomatic);
         ok = r.ok;
         err = r.error;
-        if (ok)
-            applyLanguage(index, false);
+        if (ok) {
+            // The chosen language, looked up by its first pattern rather than the file's name.
+            m_language = styling::ApplyLanguage(v, table, index, {}, languageInputs());
+            v->setLanguageIndex(index);
+        } else {
+            // An empty text view under the file's name could later be saved over the
+            // file: the document goes back to the hex view.
+            int ignored = 0;
+            loadHex(path, &ignored);
+        }
     }
     if (!ok)
         textdoc::showOpenFailure(this, path, err);

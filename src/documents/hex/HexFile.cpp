@@ -1,5 +1,7 @@
 #include "documents/hex/HexFile.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QFile>
 #include <cerrno>
 #include <algorithm>
@@ -213,17 +215,19 @@ HexFile::WriteResult HexFile::writeCopy(const QString& target, const std::map<in
         ::close(in);
         return WriteResult::SizeChanged;
     }
-    int out = openRetry(targetName, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (out < 0) {
-        int err = errno;
+    // The copy goes through a temporary file renamed over the target, so a failure
+    // leaves an existing target as it was; where the target must be rewritten in place
+    // its room is reserved first.
+    atomicfile::Writer out;
+    auto failCopy = [&](int err) {
         ::close(in);
-        return fail(err);
-    }
-    auto closeBoth = [&](int err) {
-        ::close(in);
-        ::close(out);
+        out.abandon();
         return fail(err);
     };
+    if (int err = out.open(target))
+        return failCopy(err);
+    if (int err = out.reserve(size_))
+        return failCopy(err);
     constexpr size_t kBlock = 102400;
     std::string block(kBlock, '\0');
     auto edit = bytes.begin();
@@ -235,33 +239,21 @@ HexFile::WriteResult HexFile::writeCopy(const QString& target, const std::map<in
             if (r < 0 && errno == EINTR)
                 continue;
             if (r < 0)
-                return closeBoth(errno);
+                return failCopy(errno);
             if (r == 0)
-                return closeBoth(EIO);  // the source shrank while it was copied
+                return failCopy(EIO);  // the source shrank while it was copied
             got += size_t(r);
         }
         for (; edit != bytes.end() && edit->first < pos + int64_t(want); ++edit)
             if (edit->first >= pos)
                 block[size_t(edit->first - pos)] = char(edit->second);
-        size_t done = 0;
-        while (done < want) {
-            ssize_t w = ::write(out, block.data() + done, want - done);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return closeBoth(w < 0 ? errno : EIO);
-            done += size_t(w);
-        }
+        if (int err = out.write(block.data(), want))
+            return failCopy(err);
         pos += int64_t(want);
     }
     ::close(in);
-    if (::fsync(out) != 0) {
-        int err = errno;
-        ::close(out);
+    if (int err = out.commit())
         return fail(err);
-    }
-    if (::close(out) != 0)
-        return fail(errno);
     return WriteResult::Ok;
 }
 

@@ -44,8 +44,10 @@ public:
     // no longer the size taken at open, nothing is written and SizeChanged is returned.
     WriteResult write(const std::map<int64_t, uint8_t>& bytes, QString* error = nullptr) const;
 
-    // Writes the whole file, with the given bytes in place of its own, to another path (created
-    // or overwritten), in blocks of 102400 bytes, and flushes it. When `target` is this very
+    // Writes the whole file, with the given bytes in place of its own, to another path, in
+    // blocks of 102400 bytes, through a temporary file that replaces the target only once it
+    // is complete (an existing target that must keep its links or owner is rewritten in
+    // place, its room reserved first), so a failed copy leaves an existing target as it was. When `target` is this very
     // file (another name for it included) the bytes are written in place instead, so the file
     // is never truncated under its own copy. The source must still have its size at open.
     WriteResult writeCopy(const QString& target, const std::map<int64_t, uint8_t>& bytes,

@@ -44,9 +44,16 @@ bool isModified(const DocumentRecord& doc, bool viewModified)
     return viewModified || doc.changedOutside;
 }
 
+namespace {
+bool textModified(const DocumentRecord& doc, const CTextView& view)
+{
+    return view.isModified() || (doc.savedEncoding >= 0 && view.encoding() != doc.savedEncoding);
+}
+} // namespace
+
 bool isModified(const DocumentRecord& doc, const CTextView& view)
 {
-    return isModified(doc, view.isModified());
+    return isModified(doc, textModified(doc, view));
 }
 
 int tabIcon(const DocumentRecord& doc, bool viewModified)
@@ -58,7 +65,7 @@ int tabIcon(const DocumentRecord& doc, bool viewModified)
 
 int tabIcon(const DocumentRecord& doc, const CTextView& view)
 {
-    return tabIcon(doc, view.isModified());
+    return tabIcon(doc, textModified(doc, view));
 }
 
 QString openFailureText(const QString& path, int error)
@@ -81,6 +88,57 @@ void showSaveFailure(QWidget* parent, const QString& path, int error)
     seams::message(parent, saveFailureText(path, error), seams::MB_OK | seams::MB_ICONERROR);
 }
 
+QString lossyAnsiSaveText(const QString& path)
+{
+    return fill(texts::str(2100, "%s holds characters that the ANSI code page cannot represent; saved as ANSI, "
+                                 "each of them becomes \"?\".\n\n"
+                                 "Save it as UTF-8 instead?\n\n"
+                                 "Yes: save as UTF-8 (without byte-order mark)\n"
+                                 "No: save as ANSI with \"?\"\n"
+                                 "Cancel: do not save"),
+                {paths::pathPart(path, paths::FileName)});
+}
+
+namespace {
+
+// The step before writing an ANSI document: false when the user cancels. Yes relabels
+// the document as UTF-8 without mark (its text is UTF-8 already); *relabelled tells.
+bool confirmAnsiSave(CTextView& view, const QString& path, QWidget* parent, bool* relabelled)
+{
+    *relabelled = false;
+    if (view.encoding() != EncAnsi || unmappableCharacters(view) == 0)
+        return true;
+    switch (seams::message(parent, lossyAnsiSaveText(path), seams::MB_YESNOCANCEL | seams::MB_ICONWARNING)) {
+    case seams::IDYES:
+        view.setEncoding(EncUtf8NoBom);
+        *relabelled = true;
+        return true;
+    case seams::IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Writes the view to `path` after the ANSI question; a failed write shows message 1036
+// and takes back a relabelling.
+bool writeDocument(CTextView& view, const QString& path, QWidget* parent)
+{
+    bool relabelled = false;
+    if (!confirmAnsiSave(view, path, parent, &relabelled))
+        return false;
+    IoResult r = saveText(view, path);
+    if (!r) {
+        if (relabelled)
+            view.setEncoding(EncAnsi);
+        showSaveFailure(parent, path, r.error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void newDocument(DocumentRecord& doc, CTextView& view, int defaultEncoding)
 {
     doc = DocumentRecord{};
@@ -92,6 +150,7 @@ void newDocument(DocumentRecord& doc, CTextView& view, int defaultEncoding)
     view.setEncoding(isValidEncoding(defaultEncoding) ? defaultEncoding : EncAnsi);
     view.setEolMode(EolCrLf);
     view.setSavePoint();
+    doc.savedEncoding = view.encoding();
 }
 
 IoResult loadDocument(DocumentRecord& doc, CTextView& view, const QString& path, int openMode)
@@ -101,6 +160,7 @@ IoResult loadDocument(DocumentRecord& doc, CTextView& view, const QString& path,
     IoResult r = loadText(view, path, openMode, LoadKind::Open);
     if (!r)
         return r;
+    doc.savedEncoding = view.encoding();
     doc.fileReadOnly = isFileReadOnly(path);
     applyReadOnly(doc, view);
     return r;
@@ -116,22 +176,18 @@ bool saveDocument(DocumentRecord& doc, CTextView& view, QWidget* parent)
 {
     if (!doc.hasFile())
         return false;
-    IoResult r = saveText(view, doc.path);
-    if (!r) {
-        showSaveFailure(parent, doc.path, r.error);
+    if (!writeDocument(view, doc.path, parent))
         return false;
-    }
+    doc.savedEncoding = view.encoding();
     syncWithDisk(doc);
     return true;
 }
 
 bool saveDocumentAs(DocumentRecord& doc, CTextView& view, const QString& newPath, QWidget* parent)
 {
-    IoResult r = saveText(view, newPath);
-    if (!r) {
-        showSaveFailure(parent, newPath, r.error);
+    if (!writeDocument(view, newPath, parent))
         return false;
-    }
+    doc.savedEncoding = view.encoding();
     doc.path = newPath;
     syncWithDisk(doc);
     // The new file's own attribute counts from now on.
@@ -149,6 +205,7 @@ bool reloadDocument(DocumentRecord& doc, CTextView& view, QWidget* parent)
         showOpenFailure(parent, doc.path, r.error);
         return false;
     }
+    doc.savedEncoding = view.encoding();
     syncWithDisk(doc);
     return true;
 }

@@ -25,6 +25,9 @@ struct DocumentRecord {
     bool fileReadOnly = false;    // the file's owner write bit was clear when loaded
     bool docReadOnly = false;     // the user's "Read Only" toggle
     bool changedOutside = false;  // the file changed or vanished and the text was kept
+    // The encoding the text had when it was last loaded or saved (-1 for none): once the
+    // encoding differs, the file no longer holds what a save would write.
+    int savedEncoding = -1;
 
     bool hasFile() const { return paths::hasFile(path); }
     // Window title and prompt name: the full path, or just the file name. The path
@@ -32,7 +35,8 @@ struct DocumentRecord {
     QString title(bool showFullPath) const;
 };
 
-// Modified: the view left its save point, or the file changed outside.
+// Modified: the view left its save point, the file changed outside, or (text views) the
+// encoding was changed since the last load or save.
 bool isModified(const DocumentRecord& doc, bool viewModified);
 bool isModified(const DocumentRecord& doc, const CTextView& view);
 // Tab icon: 2 read-only (document or file), 1 save point left, else 0.
@@ -44,6 +48,8 @@ QString openFailureText(const QString& path, int error);
 QString saveFailureText(const QString& path, int error);
 void showOpenFailure(QWidget* parent, const QString& path, int error);
 void showSaveFailure(QWidget* parent, const QString& path, int error);
+// The question asked before an ANSI document loses characters to "?" (string 2100).
+QString lossyAnsiSaveText(const QString& path);
 
 // New document (command 100): path "<new>", the given default encoding (0-4; any
 // other value means ANSI), CR+LF line ends, empty and unmodified.
@@ -61,11 +67,14 @@ void syncWithDisk(DocumentRecord& doc);
 // Save (command 106) to the document's own path. A document without a file returns
 // false at once: the caller goes to Save As. On failure message 1036 is shown and the
 // document stays as it was (modified, same stamp, changed-outside kept).
+// An ANSI document holding characters its code page lacks asks first (string 2100):
+// Yes saves it as UTF-8 without mark, No saves it with "?" in their place, Cancel
+// writes nothing and returns false.
 bool saveDocument(DocumentRecord& doc, CTextView& view, QWidget* parent);
 
 // The writing half of Save As (command 107), after the dialog gave `newPath`. On
 // success the path, stamp and changed-outside flag are updated; on failure message
-// 1036 is shown and the document keeps its path.
+// 1036 is shown and the document keeps its path. ANSI documents ask as Save does.
 bool saveDocumentAs(DocumentRecord& doc, CTextView& view, const QString& newPath, QWidget* parent);
 
 // Reload from disk (command 109) in the current encoding; the reload can be undone.

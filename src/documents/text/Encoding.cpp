@@ -197,17 +197,19 @@ void Utf16Decoder::decode(const char* data, size_t n, std::string& out)
     out.resize(size_t(w - out.data()));
 }
 
-void Utf16Decoder::finish(std::string& out)
+std::string Utf16Decoder::finish(std::string& out)
 {
-    static const char replacement[] = "\xEF\xBF\xBD";
     if (pendingHigh_) {
-        out.append(replacement, 3);
+        char buf[4];
+        out.append(buf, size_t(putUtf8(buf, pendingHigh_) - buf));
         pendingHigh_ = 0;
     }
+    std::string odd;
     if (pendingByte_ >= 0) {
-        out.append(replacement, 3);
+        odd.push_back(char(pendingByte_));
         pendingByte_ = -1;
     }
+    return odd;
 }
 
 // --- UTF-8 to UTF-16 ---------------------------------------------------------------

@@ -52,8 +52,10 @@ class Utf16Decoder {
 public:
     explicit Utf16Decoder(bool bigEndian) : big_(bigEndian) {}
     void decode(const char* data, size_t n, std::string& out);
-    // End of input: a cut-off code unit or pair becomes U+FFFD.
-    void finish(std::string& out);
+    // End of input: a high surrogate still waiting is written like any lone surrogate.
+    // Returns the odd last byte of a cut-off code unit (empty when there is none): it
+    // has no character, so the caller keeps it aside.
+    std::string finish(std::string& out);
 
 private:
     bool big_;

@@ -19,69 +19,6 @@ std::string nativePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-std::string dirOf(const std::string& p)
-{
-    size_t slash = p.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : p.substr(0, slash);
-}
-
-std::string nameOf(const std::string& p)
-{
-    size_t slash = p.rfind('/');
-    return slash == std::string::npos ? p : p.substr(slash + 1);
-}
-
-// Follows symbolic links (also dangling ones) to the path that will really be written.
-bool resolveLinks(std::string p, std::string& out, int& err)
-{
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            out = p;
-            return true;
-        }
-        std::string link(size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
-        ssize_t n = readlink(p.c_str(), link.data(), link.size());
-        if (n < 0) {
-            err = errno;
-            return false;
-        }
-        link.resize(size_t(n));
-        p = (!link.empty() && link[0] == '/') ? link : dirOf(p) + "/" + link;
-    }
-    err = ELOOP;
-    return false;
-}
-
-bool writeAll(int fd, const char* data, size_t n, int& err)
-{
-    while (n > 0) {
-        ssize_t w = ::write(fd, data, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        if (w == 0) {
-            err = ENOSPC;
-            return false;
-        }
-        data += w;
-        n -= size_t(w);
-    }
-    return true;
-}
-
-mode_t currentUmask()
-{
-    mode_t m = umask(0);
-    umask(m);
-    return m;
-}
-
 } // namespace
 
 QString systemErrorText(int error)
@@ -201,136 +138,31 @@ void BlockReader::close()
 
 // --- writing -------------------------------------------------------------------------
 
-SafeFileWriter::~SafeFileWriter()
+namespace {
+IoResult result(int err)
 {
-    abandon();
+    return err ? IoResult::failure(err) : IoResult{};
 }
-
-void SafeFileWriter::abandon()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-    if (!inPlace_ && !temp_.empty())
-        unlink(temp_.c_str());
-    temp_.clear();
-    buffer_.clear();
-}
+} // namespace
 
 IoResult SafeFileWriter::open(const QString& path)
 {
-    abandon();
-    inPlace_ = false;
-    int err = 0;
-    if (path.isEmpty())
-        return IoResult::failure(ENOENT);
-    if (!resolveLinks(nativePath(path), target_, err))
-        return IoResult::failure(err);
-
-    struct stat st;
-    existed_ = stat(target_.c_str(), &st) == 0;
-    if (existed_) {
-        if (S_ISDIR(st.st_mode))
-            return IoResult::failure(EISDIR);
-        // Devices and pipes are no text files; a pipe without a reader would hang us.
-        if (!S_ISREG(st.st_mode))
-            return IoResult::failure(EINVAL);
-        // A file whose owner may not write it is refused, even where the folder would
-        // let us replace it.
-        if (access(target_.c_str(), W_OK) != 0)
-            return IoResult::failure(errno);
-        if (!(st.st_mode & S_IWUSR))
-            return IoResult::failure(EACCES);
-        mode_ = st.st_mode & 07777;
-        uid_ = st.st_uid;
-        gid_ = st.st_gid;
-    } else {
-        if (errno != ENOENT)
-            return IoResult::failure(errno);
-        mode_ = 0666 & ~currentUmask();
-    }
-
-    std::string templ = dirOf(target_) + "/." + nameOf(target_).substr(0, 100) + ".vsave-XXXXXX";
-    int fd = mkostemp(templ.data(), O_CLOEXEC);
-    if (fd >= 0) {
-        fd_ = fd;
-        temp_ = templ;
-    } else if (errno == EACCES || errno == EPERM) {
-        inPlace_ = true;   // the folder takes no new file
-    } else {
-        return IoResult::failure(errno);
-    }
-    if (inPlace_) {
-        fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd < 0)
-            return IoResult::failure(errno);
-        fd_ = fd;
-    }
-    buffer_.reserve(kBlockSize * 2);
-    return {};
+    return result(writer_.open(path));
 }
 
-IoResult SafeFileWriter::flushBuffer()
+IoResult SafeFileWriter::reserve(int64_t size)
 {
-    int err = 0;
-    if (!buffer_.empty() && !writeAll(fd_, buffer_.data(), buffer_.size(), err))
-        return IoResult::failure(err);
-    buffer_.clear();
-    return {};
+    return result(writer_.reserve(size));
 }
 
 IoResult SafeFileWriter::write(const char* data, size_t n)
 {
-    if (fd_ < 0)
-        return IoResult::failure(EBADF);
-    if (buffer_.size() + n < kBlockSize) {
-        buffer_.append(data, n);
-        return {};
-    }
-    if (IoResult r = flushBuffer(); !r)
-        return r;
-    int err = 0;
-    if (!writeAll(fd_, data, n, err))
-        return IoResult::failure(err);
-    return {};
+    return result(writer_.write(data, n));
 }
 
 IoResult SafeFileWriter::commit()
 {
-    if (fd_ < 0)
-        return IoResult::failure(EBADF);
-    IoResult r = flushBuffer();
-    if (r && fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
-        r = IoResult::failure(errno);
-    if (r && !inPlace_) {
-        // Keep the old file's owner where we may, and its mode.
-        if (existed_ && (uid_ != geteuid() || gid_ != getegid()))
-            (void)!fchown(fd_, uid_, gid_);
-        if (fchmod(fd_, mode_) != 0)
-            r = IoResult::failure(errno);
-    }
-    int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0 && r)
-        r = IoResult::failure(errno);
-    if (!r) {
-        abandon();
-        return r;
-    }
-    if (!inPlace_) {
-        if (rename(temp_.c_str(), target_.c_str()) != 0) {
-            r = IoResult::failure(errno);
-            abandon();
-            return r;
-        }
-        temp_.clear();
-        int dfd = ::open(dirOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dfd >= 0) {
-            fsync(dfd);
-            ::close(dfd);
-        }
-    }
-    return r;
+    return result(writer_.commit());
 }
 
 } // namespace textdoc

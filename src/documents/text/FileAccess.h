@@ -1,6 +1,8 @@
 #pragma once
 // File-system side of documents: file stamps, the read-only attribute, reading in
 // blocks and a writer that never destroys the old file when a save fails.
+#include "platform/AtomicFile.h"
+
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -56,36 +58,28 @@ private:
 // Writes a file so that a failure leaves the old one as it was: the bytes go to a
 // temporary file in the same folder, which is flushed to disk, given the old file's
 // mode and owner and then renamed over it. A symbolic link is followed and its target
-// written. Only when the folder cannot take a new file is the target written in place.
+// written. Where a rename would change what the user owns (other hard links, an owner
+// the new file cannot be given, a sticky folder) or the folder takes no new file, the
+// file is written in place; then the new size is reserved first (reserve), so a full
+// disk fails before the old contents change.
 class SafeFileWriter {
 public:
-    SafeFileWriter() = default;
-    ~SafeFileWriter();   // abandons an unfinished write, leaving the old file alone
-    SafeFileWriter(const SafeFileWriter&) = delete;
-    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
-
     IoResult open(const QString& path);
+    // True when the file is rewritten in place: reserve() with the exact size must come
+    // before the first write.
+    bool writesInPlace() const { return writer_.inPlace(); }
+    IoResult reserve(int64_t size);
     IoResult write(const char* data, size_t n);
     IoResult write(const std::string& s) { return write(s.data(), s.size()); }
     // Flushes, syncs and puts the new file in place.
     IoResult commit();
-    void abandon();
+    void abandon() { writer_.abandon(); }
 
     // The file actually written (the link target for a symbolic link).
-    const std::string& targetPath() const { return target_; }
-    bool writesInPlace() const { return inPlace_; }
+    const std::string& targetPath() const { return writer_.targetPath(); }
 
 private:
-    IoResult flushBuffer();
-
-    int fd_ = -1;
-    std::string target_;
-    std::string temp_;
-    bool inPlace_ = false;
-    bool existed_ = false;
-    unsigned mode_ = 0;
-    unsigned uid_ = 0, gid_ = 0;
-    std::string buffer_;
+    atomicfile::Writer writer_;   // abandons an unfinished write when destroyed
 };
 
 } // namespace textdoc

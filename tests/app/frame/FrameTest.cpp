@@ -263,6 +263,7 @@ TEST_F(FrameTest, StatusBarShowsPositionSizeEncodingAndMode)
     EXPECT_EQ(panes->pane(4)->text(), "OVR");
     EXPECT_TRUE(panes->pane(1)->text().startsWith("Offset 0H 0"));
 
+    box.answers = {seams::IDNO};   // the encoding change is not saved
     frame->OnCommand(105);   // Close All
     pump();
     EXPECT_EQ(panes->pane(1)->text(), "");

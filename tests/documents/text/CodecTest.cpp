@@ -6,6 +6,8 @@
 
 #include <QClipboard>
 
+#include <random>
+
 using namespace textdoc;
 
 TEST(TextDetection, EncodingOfTheFirstBlock)
@@ -230,14 +232,35 @@ TEST_F(TextDocTest, BlockEdgesNeverCutACharacter)
     }
 }
 
-TEST_F(TextDocTest, CutOffSequencesAtTheEndBecomeReplacementCharacters)
+TEST_F(TextDocTest, CutOffSequencesAtTheEndSaveBackUnchanged)
 {
-    load("\xEF\xBB\xBF" "ab\xE2\x82");
-    EXPECT_EQ(view.text(), "ab\xEF\xBF\xBD");
-    load(utf16Bytes("ab", false) + "c");                            // odd trailing byte
-    EXPECT_EQ(view.text(), "ab\xEF\xBF\xBD");
-    load(utf16Bytes(QString("ab") + QChar(0xD834), true));          // high surrogate last
-    EXPECT_EQ(view.text(), "ab\xEF\xBF\xBD");
+    const std::string utf8Cut = "\xEF\xBB\xBF" "ab\xE2\x82";
+    load(utf8Cut);
+    EXPECT_EQ(view.text(), "ab\xE2\x82");                           // malformed bytes stay bytes
+    EXPECT_EQ(saved(), utf8Cut);
+    const std::string highLast = utf16Bytes(QString("ab") + QChar(0xD834), true);
+    load(highLast);
+    EXPECT_EQ(view.text(), "ab\xED\xA0\xB4");                       // like any lone surrogate
+    EXPECT_EQ(saved(), highLast);
+    for (bool big : {false, true}) {
+        SCOPED_TRACE(big ? "big endian" : "little endian");
+        const std::string odd = utf16Bytes(QString("ab") + QChar(0xD834), big) + "c";
+        load(odd);
+        EXPECT_EQ(view.text(), "ab\xED\xA0\xB4\xEF\xBF\xBD");          // the odd byte shows as U+FFFD
+        EXPECT_FALSE(view.isModified());
+        EXPECT_EQ(saved(), odd);
+        // Edits elsewhere keep the odd byte; once its U+FFFD is gone, so is the byte.
+        view.setSel(0, 0);
+        view.addText("x");
+        EXPECT_EQ(saved(), utf16Bytes(QString("xab") + QChar(0xD834), big) + "c");
+        view.setSel(view.length(), view.length());
+        view.addText("y");
+        EXPECT_EQ(saved(), utf16Bytes(QString("xab") + QChar(0xD834) + QChar(0xFFFD) + "y", big));
+        // A relabelled document writes its text, U+FFFD included.
+        load(odd);
+        changeEncoding(view, EncUtf8NoBom);
+        EXPECT_EQ(saved(), "ab\xED\xA0\xB4\xEF\xBF\xBD");
+    }
 }
 
 TEST_F(TextDocTest, LoneSurrogatesSaveBackUnchanged)
@@ -264,5 +287,50 @@ TEST(TextCodecs, EncodersCarrySequencesAcrossPieces)
         ansiEnc.finish(a);
         EXPECT_EQ(u16, utf16Bytes(QString::fromUtf8(text), false, false)) << cut;
         EXPECT_EQ(a, bytesOf({0x80, '?', 0xE9, 'a'})) << cut;
+    }
+}
+
+// Whatever the bytes, a file opened and saved without edits gets back the very bytes it
+// had: random files in every encoding, with and without their marks, short ones and ones
+// whose odd bytes sit on the block edges.
+TEST_F(TextDocTest, AnyFileSavesBackByteForByteWhenUnedited)
+{
+    std::mt19937 random(20261209);
+    // Bytes that stress the decoders: ASCII, line ends, zeros, UTF-8 lead and
+    // continuation bytes, surrogate halves, the marks' own bytes.
+    const std::string interesting = bytesOf({0x00, 0x0A, 0x0D, 'a', 0x7F, 0x80, 0xBF, 0xC0, 0xC3, 0xDF, 0xE0, 0xE2,
+                                             0xED, 0xF0, 0xF4, 0xF8, 0xFE, 0xFF, 0xD8, 0xDB, 0xDC, 0xDF, 0xBB, 0xEF});
+    auto randomBytes = [&](size_t n) {
+        std::string s(n, '\0');
+        for (char& c : s)
+            c = random() % 3 ? interesting[random() % interesting.size()] : char(random() % 256);
+        return s;
+    };
+    const std::string marks[] = {"", bytesOf({0xFE, 0xFF}), bytesOf({0xFF, 0xFE}), "\xEF\xBB\xBF"};
+    const int markEncodings[] = {EncUtf8NoBom, EncUtf16BE, EncUtf16LE, EncUtf8};
+    auto check = [&](const std::string& file, int mode) {
+        load(file, mode);
+        EXPECT_FALSE(view.isModified());
+        const std::string back = saved();
+        EXPECT_EQ(back.size(), file.size());
+        EXPECT_TRUE(back == file) << "mode " << mode << ", " << file.size() << " bytes";
+    };
+    for (int round = 0; round < 40; ++round) {
+        const size_t m = size_t(round) % 4;
+        const std::string file = marks[m] + randomBytes(random() % 40);
+        SCOPED_TRACE("round " + std::to_string(round));
+        check(file, OpenAutomatic);
+        check(file, EncAnsi);
+        if (m != 0)
+            check(file, markEncodings[m]);   // forced to the encoding its mark names
+        else if (detectEncoding(file.data(), file.size()) == EncUtf8NoBom)
+            check(file, EncUtf8NoBom);
+    }
+    // Odd lengths and cut sequences at the block edges.
+    for (int round = 0; round < 6; ++round) {
+        const std::string& mark = marks[1 + round % 3];
+        std::string file = mark + std::string(kBlockSize - 5 - mark.size() + size_t(round), 'x') + randomBytes(9);
+        SCOPED_TRACE("edge round " + std::to_string(round));
+        check(file, OpenAutomatic);
     }
 }

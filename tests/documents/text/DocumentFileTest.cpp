@@ -125,7 +125,7 @@ TEST_F(DocumentTest, AFolderThatTakesNoNewFileIsWrittenInPlace)
             _exit(4);
         if (!w.writesInPlace())
             _exit(5);
-        _exit(w.write("new", 3).ok && w.commit().ok ? 0 : 6);
+        _exit(w.reserve(3).ok && w.write("new", 3).ok && w.commit().ok ? 0 : 6);
     }
     int status = -1;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
@@ -282,4 +282,94 @@ TEST_F(DocumentTest, OpenFailuresCarryTheSystemReason)
     // A "%s" inside the path is not filled in again.
     EXPECT_EQ(openFailureText("/tmp/%s.txt", ENOENT),
               "Open file failure.\n/tmp/%s.txt\n\n" + systemErrorText(ENOENT));
+}
+
+TEST_F(DocumentTest, AnAnsiSaveThatWouldLoseCharactersAsksFirst)
+{
+    const QString file = write("ansi.txt", "caf\xE9");
+    ASSERT_TRUE(loadDocument(doc, view, file, OpenAutomatic).ok);
+    ASSERT_EQ(view.encoding(), EncAnsi);
+    view.addText("\xE2\x86\x92\xE4\xB8\xAD ");   // "→中 ", typed or pasted
+
+    // Cancel: nothing is written and the document stays modified.
+    box.answers = {seams::IDCANCEL};
+    EXPECT_FALSE(saveDocument(doc, view, nullptr));
+    EXPECT_EQ(read(file), "caf\xE9");
+    EXPECT_TRUE(isModified(doc, view));
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, lossyAnsiSaveText(file));
+    EXPECT_TRUE(box.shown[0].text.startsWith("ansi.txt holds characters that the ANSI code page cannot represent"));
+    EXPECT_EQ(box.shown[0].caption, "Velmo");
+    EXPECT_EQ(box.shown[0].flags, unsigned(seams::MB_YESNOCANCEL | seams::MB_ICONWARNING));
+
+    // No: saved as ANSI with "?" in their place.
+    box.answers = {seams::IDNO};
+    EXPECT_TRUE(saveDocument(doc, view, nullptr));
+    EXPECT_EQ(read(file), "?? caf\xE9");
+    EXPECT_EQ(view.encoding(), EncAnsi);
+    EXPECT_FALSE(isModified(doc, view));
+
+    // Yes: the document becomes UTF-8 without mark and keeps every character, also
+    // through Save As.
+    view.addText("\xE2\x86\x92");
+    box.answers = {seams::IDYES};
+    const QString copy = path("copy.txt");
+    EXPECT_TRUE(saveDocumentAs(doc, view, copy, nullptr));
+    EXPECT_EQ(read(copy), "\xE2\x86\x92\xE4\xB8\xAD \xE2\x86\x92" "caf\xC3\xA9");
+    EXPECT_EQ(view.encoding(), EncUtf8NoBom);
+    EXPECT_FALSE(isModified(doc, view));
+    EXPECT_EQ(box.shown.size(), 3u);
+
+    // Text the code page holds saves without a question.
+    ASSERT_TRUE(loadDocument(doc, view, file, OpenAutomatic).ok);
+    view.addText("\xE2\x82\xAC");   // the euro sign is in the code page
+    EXPECT_TRUE(saveDocument(doc, view, nullptr));
+    EXPECT_EQ(box.shown.size(), 3u);
+    EXPECT_EQ(read(file), "\x80?? caf\xE9");
+}
+
+TEST_F(DocumentTest, AnEncodingChangeIsAModificationAndKeepsTheUndoHistory)
+{
+    const QString file = write("u8.txt", "\xEF\xBB\xBF" "abc");
+    ASSERT_TRUE(loadDocument(doc, view, file, OpenAutomatic).ok);
+    view.addText("x");
+    ASSERT_TRUE(saveDocument(doc, view, nullptr));
+    ASSERT_FALSE(isModified(doc, view));
+
+    for (int command : {CmdEncodeAnsi, CmdEncodeUnicodeBE, CmdEncodeUtf8NoBom}) {
+        SCOPED_TRACE(command);
+        EXPECT_TRUE(runDocumentCommand(doc, view, command));
+        EXPECT_TRUE(isModified(doc, view));
+        EXPECT_EQ(tabIcon(doc, view), 1);
+        EXPECT_TRUE(view.canUndo());   // the typing before the change can still be undone
+    }
+    // Back to the encoding of the file: nothing left to save.
+    EXPECT_TRUE(runDocumentCommand(doc, view, CmdEncodeUtf8));
+    EXPECT_FALSE(isModified(doc, view));
+
+    EXPECT_TRUE(runDocumentCommand(doc, view, CmdEncodeAnsi));
+    ASSERT_TRUE(saveDocument(doc, view, nullptr));
+    EXPECT_EQ(read(file), "xabc");
+    EXPECT_FALSE(isModified(doc, view));
+    EXPECT_EQ(tabIcon(doc, view), 0);
+
+    // A new document too.
+    newDocument(doc, view, EncAnsi);
+    EXPECT_TRUE(runDocumentCommand(doc, view, CmdEncodeUnicode));
+    EXPECT_TRUE(isModified(doc, view));
+}
+
+TEST_F(DocumentTest, FilesOverFiftyMebibytesAreNeverLoadedAsText)
+{
+    const QString file = write("grows.txt", "small");
+    ASSERT_TRUE(loadDocument(doc, view, file, OpenAutomatic).ok);
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.resize(kMaxTextFileSize + 1));
+    }
+    EXPECT_FALSE(reloadDocument(doc, view, nullptr));
+    EXPECT_EQ(view.text(), "small");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, openFailureText(file, EFBIG));
+    EXPECT_EQ(loadText(view, file, OpenAutomatic).error, EFBIG);
 }
