@@ -99,11 +99,14 @@ private:
     };
     struct PipeChild {
         int pid;
+        int signalTarget; // what kill() is given to reach it
     };
 
     // Start-up and loop.
     void startUp(uview arguments, bool& haveCommand, bool& stay, ustring& command);
-    void interactiveLoop();
+    // Returns the exit code: 0 at the end of the input, the Ctrl+C code when redirected
+    // input was interrupted.
+    int interactiveLoop();
     void showPrompt();
     ustring promptText();
     void checkCtrlC();
@@ -129,6 +132,12 @@ private:
                      const std::vector<std::string>* explicitArgv = nullptr);
     int runThroughComspec(ParseNode* node);
     int openWithAssociation(const ustring& path, int mode);
+    // Jobs: how children meet the terminal, running one process as the foreground job
+    // (`whileRunning` runs between its start and the wait), and a child ended by Ctrl+C.
+    Job::Mode jobMode() const;
+    int terminal() const { return console_ ? console_->terminalDescriptor() : -1; }
+    SpawnResult runForeground(SpawnRequest& request, const std::function<void()>& whileRunning, int& code);
+    void noteInterrupted();
     void setExitCode(int code);
     int evalCondition(ParseNode* cond);
     int runIf(ParseNode* node);
@@ -213,6 +222,10 @@ private:
     int recursion_ = 0;
     int pipeDepth_ = 0;
     std::vector<PipeChild> pipeChildren_;
+    std::unique_ptr<Job> pipeJob_;
+    // Interactive on the console: jobs get the terminal when it is ours to give.
+    bool jobControl_ = false;
+    bool readsConsole_ = true;
     std::vector<std::unique_ptr<BatchContext>> batches_;
     ustring savedTitle_;
     ustring cachedPrompt_;
@@ -220,7 +233,7 @@ private:
     CommandHook hook_;
     std::mutex ctrlMutex_;
     bool ctrlC_ = false;
-    std::atomic<int> foregroundPid_{0};
+    int foregroundTarget_ = 0; // kill() target of the program waited for, 0: none
     Parser parser_;
     char* stackBase_ = nullptr;
     size_t stackSize_ = 0;

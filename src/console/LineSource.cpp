@@ -1,5 +1,6 @@
 #include "console/LineSource.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -143,21 +144,62 @@ LineSource::Read LineSource::readFile(ustring& out)
 LineSource::Read LineSource::readDescriptor(ustring& out)
 {
     std::string bytes;
-    bool sawEnd = false;
-    char c;
-    for (;;) {
-        ssize_t n = ::read(fd_, &c, 1);
-        if (n <= 0)
-            break;
-        bytes += c;
-        if (c == '\n' || c == 26) {
-            sawEnd = true;
-            break;
-        }
+    Read r = readBytes(fd_, bytes, true);
+    if (r == Read::Eof)
+        return r;
+    if (r == Read::TooLong) {
+        // The line is discarded; what follows it is read as the next line.
+        out = decodeText(bytes);
+        return r;
     }
-    if (bytes.empty())
-        return Read::Eof;
-    return finishBytes(bytes, sawEnd, out);
+    return finishBytes(bytes, !bytes.empty() && (bytes.back() == '\n' || bytes.back() == 26), out);
+}
+
+LineSource::Read LineSource::readBytes(int fd, std::string& bytes, bool ctrlZEnds)
+{
+    bytes.clear();
+    auto isEnd = [ctrlZEnds](unsigned char c) { return c == '\n' || (ctrlZEnds && c == 26); };
+    // Characters are counted by their first bytes (UTF-8); the last character the limit
+    // allows is taken whole.
+    auto isLead = [](unsigned char c) { return (c & 0xC0) != 0x80; };
+    auto following = [](unsigned char c) { return c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0; };
+    size_t chars = 0;
+    int tail = 0;
+    const bool seekable = ::lseek(fd, 0, SEEK_CUR) >= 0;
+    char buf[MaxLine];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, seekable ? sizeof buf : 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return bytes.empty() ? Read::Eof : Read::Line;
+        ssize_t used = 0;
+        Read result = Read::Eof; // Eof here: the line goes on
+        while (used < n && result == Read::Eof) {
+            unsigned char c = static_cast<unsigned char>(buf[used]);
+            if (tail > 0 && isLead(c) && seekable) {
+                result = Read::TooLong; // a broken character at the limit: left for later
+                break;
+            }
+            ++used;
+            bytes += char(c);
+            if (tail > 0) {
+                --tail;
+            } else if (isLead(c)) {
+                ++chars;
+                if (isEnd(c))
+                    result = Read::Line;
+                else if (chars == MaxLine)
+                    tail = following(c);
+            }
+            if (result == Read::Eof && chars == MaxLine && tail == 0)
+                result = Read::TooLong;
+        }
+        if (used < n)
+            ::lseek(fd, off_t(used - n), SEEK_CUR);
+        if (result != Read::Eof)
+            return result;
+    }
 }
 
 } // namespace console

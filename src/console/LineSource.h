@@ -32,6 +32,13 @@ public:
     // from the console or standard input, `prompt(continuation)` is called.
     Read readLine(ustring& out, bool continuation);
 
+    // Reads the bytes of one line from a descriptor, its line end (a newline, or Ctrl+Z
+    // too when `ctrlZEnds`) included, but never more than the line limit: TooLong when
+    // the limit came first, Eof when nothing was read. A descriptor that can be
+    // positioned is read in blocks and set back to just after the line end, so that what
+    // follows stays for the next reader; any other is read byte by byte for that reason.
+    static Read readBytes(int fd, std::string& bytes, bool ctrlZEnds);
+
     std::function<void(bool continuation)> prompt;
     // Console reads: the wake-up character and the completion callback that receives
     // the text typed so far and returns the text to continue from.
