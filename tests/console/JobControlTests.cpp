@@ -102,12 +102,12 @@ TEST(JobControlTest, AnInterpreterInTheBackgroundNeverTakesTheTerminal)
     if (!t.started())
         GTEST_SKIP() << "no pseudo-terminal available";
     t.readUntil("$ ");
-    t.type("\"$VELMOCMD\" /C \"sleep 1 & echo slept\" & wait $!; echo \"waited $?\"\r");
-    std::string out = t.readUntil("$ ");
-    EXPECT_NE(out.find("\nslept\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("\nwaited 0\n"), std::string::npos) << out;
+    // The shell reads its next line while the interpreter runs a program.
+    t.type("\"$VELMOCMD\" /C \"sleep 1 & echo sle^pt\" &\r");
+    t.readUntil("slept");
     t.type("echo still here\r");
-    EXPECT_NE(t.readUntil("$ ").find("\nstill here\n"), std::string::npos);
+    std::string out = t.readUntil("$ ");
+    EXPECT_NE(out.find("\nstill here\n"), std::string::npos) << out;
     EXPECT_EQ(t.foregroundGroup(), t.pid());
     t.type("exit 4\r");
     EXPECT_EQ(t.wait(), 4);
