@@ -269,7 +269,7 @@ std::vector<int> Job::wait(const std::vector<int>& pids, std::vector<bool>* inte
                 } else if (WIFSTOPPED(status)) {
                     int sig = WSTOPSIG(status);
                     if ((sig == SIGTTIN || sig == SIGTTOU) && parentControlsJobs())
-                        ::kill(::getpid(), SIGSTOP);
+                        ::raise(SIGSTOP); // this thread stops before going on
                 } else {
                     record(w, status);
                 }
@@ -301,11 +301,20 @@ std::vector<int> Job::wait(const std::vector<int>& pids, std::vector<bool>* inte
 // is a shell that keeps jobs, we stop along with it first and go on when continued.
 void Job::resumeStopped(int signal)
 {
-    (void)signal;
-    if (tookTerminal_ && ::tcgetpgrp(terminal_) == group_)
+    const bool terminalStop = signal == SIGTTIN || signal == SIGTTOU;
+    const pid_t fg = ::tcgetpgrp(terminal_);
+    if (mode_ == Mode::Foreground && terminalStop && fg == ::getpgrp()) {
+        // The terminal is ours again (we were continued in the background and then
+        // brought back): hand it on.
+        ::tcsetpgrp(terminal_, group_);
+        tookTerminal_ = true;
+        ::kill(-group_, SIGCONT);
+        return;
+    }
+    if (tookTerminal_ && fg == group_)
         ::tcsetpgrp(terminal_, ::getpgrp());
     if (parentControlsJobs())
-        ::kill(::getpid(), SIGSTOP);
+        ::raise(SIGSTOP); // this thread stops before going on
     // Continued in the background (the shell's "bg"), the terminal is not ours to give.
     if (mode_ == Mode::Foreground && ::tcgetpgrp(terminal_) == ::getpgrp()) {
         ::tcsetpgrp(terminal_, group_);

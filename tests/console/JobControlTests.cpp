@@ -113,6 +113,48 @@ TEST(JobControlTest, AnInterpreterInTheBackgroundNeverTakesTheTerminal)
     EXPECT_EQ(t.wait(), 4);
 }
 
+TEST(JobControlTest, AStoppedJobIsNoticed)
+{
+    QTemporaryDir dir;
+    {
+        // Nobody above the interpreter could continue it: Ctrl+Z is passed over.
+        VelmocmdTerminal t(dir.path());
+        if (!t.started())
+            GTEST_SKIP() << "no pseudo-terminal available";
+        t.readUntil(">");
+        t.type("sleep 30\r");
+        ASSERT_TRUE(t.waitForForeground("sleep"));
+        t.type("\x1a");
+        t.type("\x03");
+        t.readUntil(">");
+        t.type("echo still here\r");
+        EXPECT_NE(t.readUntil(">").find("\nstill here\n"), std::string::npos);
+    }
+    {
+        // Under a shell the interpreter stops with its job, and both go on with "fg".
+        writeFile(dir.path() + "/inputrc", "set enable-bracketed-paste off\n");
+        Terminal t(dir.path(), {"/bin/bash", "--norc", "--noprofile", "-i"},
+                   {{"PS1", "$ "}, {"PROMPT", "$G"}, {"PATH", "/usr/bin:/bin"}, {"VELMOCMD", velmocmdPath()},
+                    {"INPUTRC", (dir.path() + "/inputrc").toStdString()},
+                    {"XDG_CONFIG_HOME", (dir.path() + "/config").toStdString()}});
+        t.readUntil("$ ");
+        t.type("\"$VELMOCMD\"\r");
+        t.readUntil(">");
+        t.type("sleep 30\r");
+        ASSERT_TRUE(t.waitForForeground("sleep"));
+        t.type("\x1a");
+        EXPECT_NE(t.readUntil("$ ").find("Stopped"), std::string::npos);
+        t.type("fg\r");
+        ASSERT_TRUE(t.waitForForeground("sleep"));
+        t.type("\x03");
+        t.readUntil(">");
+        t.type("exit 2\r");
+        t.readUntil("$ ");
+        t.type("echo [$?]\r");
+        EXPECT_NE(t.readUntil("$ ").find("\n[2]\n"), std::string::npos);
+    }
+}
+
 TEST(JobControlTest, CtrlCDuringAForFileCommandAsksToTerminateTheBatch)
 {
     QTemporaryDir dir;
