@@ -140,9 +140,9 @@ std::optional<ustring> Interpreter::readInputLine()
     }
     if (h.fd < 0)
         return std::nullopt;
-    // One line, bounded by the line limit; what is left of a longer one stays unread.
+    // One line, its first part when it is too long.
     std::string bytes;
-    if (LineSource::readBytes(h.fd, bytes, false) == LineSource::Read::Eof)
+    if (LineSource::readBytes(h.fd, bytes, false, [this] { return ctrlCPending(); }) == LineSource::Read::Eof)
         return std::nullopt;
     if (!bytes.empty() && bytes.back() == '\n')
         bytes.pop_back();
@@ -303,6 +303,7 @@ int Interpreter::interactiveLoop()
     readsConsole_ = handles_[0].console;
     LineSource src = handles_[0].console ? LineSource::fromConsole(console_)
                                          : LineSource::fromDescriptor(handles_[0].fd);
+    src.interrupted = [this] { return ctrlCPending(); };
     src.prompt = [this](bool more) {
         if (more)
             out(msg::text(msg::More));
@@ -347,6 +348,12 @@ int Interpreter::interactiveLoop()
             err(e.text() + u"\r\n");
         }
     }
+}
+
+bool Interpreter::ctrlCPending()
+{
+    std::lock_guard<std::mutex> lock(ctrlMutex_);
+    return ctrlC_;
 }
 
 bool Interpreter::takeCtrlC()

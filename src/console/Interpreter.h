@@ -112,6 +112,7 @@ private:
     void checkCtrlC();
     ustring completeLine(uview typed, bool shift);
     bool takeCtrlC();
+    bool ctrlCPending();
 
     // Output.
     // Returns false when the text could not be written.

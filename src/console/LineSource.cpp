@@ -134,28 +134,43 @@ LineSource::Read LineSource::readFile(ustring& out)
         }
         at += n;
     }
-    ::close(fd);
-    if (bytes.empty())
+    if (bytes.empty()) {
+        ::close(fd);
         return Read::Eof;
+    }
     pos_ += int64_t(bytes.size());
-    return finishBytes(bytes, sawEnd, out);
+    Read r = finishBytes(bytes, sawEnd, out);
+    // A line that is too long is dropped whole: its rest is not read as another line.
+    while (r == Read::TooLong && !sawEnd) {
+        ssize_t n = ::pread(fd, buf, sizeof buf, off_t(pos_));
+        if (n <= 0)
+            break;
+        ssize_t i = 0;
+        while (i < n && !sawEnd) {
+            char c = buf[i++];
+            sawEnd = c == '\n' || c == 26;
+        }
+        pos_ += i;
+    }
+    ::close(fd);
+    return r;
 }
 
 LineSource::Read LineSource::readDescriptor(ustring& out)
 {
     std::string bytes;
-    Read r = readBytes(fd_, bytes, true);
+    Read r = readBytes(fd_, bytes, true, interrupted);
     if (r == Read::Eof)
         return r;
     if (r == Read::TooLong) {
-        // The line is discarded; what follows it is read as the next line.
         out = decodeText(bytes);
         return r;
     }
     return finishBytes(bytes, !bytes.empty() && (bytes.back() == '\n' || bytes.back() == 26), out);
 }
 
-LineSource::Read LineSource::readBytes(int fd, std::string& bytes, bool ctrlZEnds)
+LineSource::Read LineSource::readBytes(int fd, std::string& bytes, bool ctrlZEnds,
+                                       const std::function<bool()>& interrupted)
 {
     bytes.clear();
     auto isEnd = [ctrlZEnds](unsigned char c) { return c == '\n' || (ctrlZEnds && c == 26); };
@@ -165,40 +180,47 @@ LineSource::Read LineSource::readBytes(int fd, std::string& bytes, bool ctrlZEnd
     auto following = [](unsigned char c) { return c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0; };
     size_t chars = 0;
     int tail = 0;
+    bool tooLong = false; // past the limit: the rest of the line is read and dropped
+    size_t dropped = 0;
     const bool seekable = ::lseek(fd, 0, SEEK_CUR) >= 0;
     char buf[MaxLine];
     for (;;) {
+        if (tooLong && dropped >= sizeof buf) {
+            dropped = 0;
+            if (interrupted && interrupted())
+                return Read::TooLong;
+        }
         ssize_t n = ::read(fd, buf, seekable ? sizeof buf : 1);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return bytes.empty() ? Read::Eof : Read::Line;
+            return tooLong ? Read::TooLong : bytes.empty() ? Read::Eof : Read::Line;
         ssize_t used = 0;
-        Read result = Read::Eof; // Eof here: the line goes on
-        while (used < n && result == Read::Eof) {
-            unsigned char c = static_cast<unsigned char>(buf[used]);
-            if (tail > 0 && isLead(c) && seekable) {
-                result = Read::TooLong; // a broken character at the limit: left for later
-                break;
+        bool end = false;
+        while (used < n && !end) {
+            unsigned char c = static_cast<unsigned char>(buf[used++]);
+            if (tooLong) {
+                end = isEnd(c);
+                ++dropped;
+                continue;
             }
-            ++used;
             bytes += char(c);
             if (tail > 0) {
                 --tail;
             } else if (isLead(c)) {
                 ++chars;
                 if (isEnd(c))
-                    result = Read::Line;
+                    end = true;
                 else if (chars == MaxLine)
                     tail = following(c);
             }
-            if (result == Read::Eof && chars == MaxLine && tail == 0)
-                result = Read::TooLong;
+            if (!end && chars == MaxLine && tail == 0)
+                tooLong = true;
         }
         if (used < n)
             ::lseek(fd, off_t(used - n), SEEK_CUR);
-        if (result != Read::Eof)
-            return result;
+        if (end)
+            return tooLong ? Read::TooLong : Read::Line;
     }
 }
 

@@ -283,23 +283,22 @@ Result runVelmocmd(const QString& dir, std::vector<std::string> args, int input,
     return r;
 }
 
-TEST(JobControlTest, LineReadsStopAtTheLineLimit)
+TEST(JobControlTest, LineReadsKeepToTheLineLimitAndStopAtCtrlC)
 {
     QTemporaryDir dir;
     int zero = ::open("/dev/zero", O_RDONLY);
     ASSERT_GE(zero, 0);
-    // SET /P takes at most one line's worth of endless input.
-    Result setp = runVelmocmd(dir.path(), {"/C", "set /p x=q < /dev/zero & echo done"}, zero);
-    EXPECT_TRUE(setp.status >= 0 && WIFEXITED(setp.status)) << setp.output;
-    EXPECT_NE(setp.output.find("done"), std::string::npos) << setp.output;
-
-    // Commands from endless input: each line is too long, and Ctrl+C ends the reading.
-    Result loop = runVelmocmd(dir.path(), {}, zero, "The input line is too long.");
-    EXPECT_TRUE(loop.status >= 0 && WIFSIGNALED(loop.status) && WTERMSIG(loop.status) == SIGINT)
-        << loop.status << loop.output.substr(0, 200);
+    auto endedByCtrlC = [](const Result& r) { return r.status >= 0 && WIFSIGNALED(r.status) && WTERMSIG(r.status) == SIGINT; };
+    // Endless input without a line end, for SET /P and for the commands themselves:
+    // memory stays bounded and Ctrl+C ends the reading.
+    Result setp = runVelmocmd(dir.path(), {"/C", "set /p x=q < /dev/zero & echo done"}, zero, "q ");
+    EXPECT_TRUE(endedByCtrlC(setp)) << setp.status << setp.output.substr(0, 200);
+    Result loop = runVelmocmd(dir.path(), {}, zero, ">");
+    EXPECT_TRUE(endedByCtrlC(loop)) << loop.status << loop.output.substr(0, 200);
+    EXPECT_NE(loop.output.find("The input line is too long."), std::string::npos) << loop.output.substr(0, 200);
     ::close(zero);
 
-    // A longer line gives SET /P its first 2048 characters; the rest stays unread.
+    // A longer line gives SET /P its first 2048 characters.
     QByteArray digits;
     for (int i = 0; i < 300; ++i)
         digits += "0123456789";
@@ -307,8 +306,24 @@ TEST(JobControlTest, LineReadsStopAtTheLineLimit)
     writeFile(dir.path() + "/t.bat", "@echo off\r\nset /p x=< long.txt\r\necho [%x:~2044%]\r\n");
     int none = ::open("/dev/null", O_RDONLY);
     Result cut = runVelmocmd(dir.path(), {"/C", "t.bat"}, none);
-    ::close(none);
     EXPECT_NE(cut.output.find("[4567]"), std::string::npos) << cut.output;
+
+    // A command line that is too long is dropped whole, never run in part, whether it
+    // comes from a batch file or from redirected input.
+    const QByteArray tooLong = "echo " + QByteArray(9000, 'x') + " & echo TA^IL\r\necho after\r\n";
+    writeFile(dir.path() + "/long.bat", "@echo off\r\n" + tooLong);
+    writeFile(dir.path() + "/long.txt", tooLong);
+    Result batch = runVelmocmd(dir.path(), {"/C", "long.bat"}, none);
+    ::close(none);
+    int file = ::open((dir.path() + "/long.txt").toLocal8Bit().constData(), O_RDONLY);
+    Result input = runVelmocmd(dir.path(), {}, file);
+    ::close(file);
+    for (const Result& r : {batch, input}) {
+        EXPECT_NE(r.output.find("The input line is too long."), std::string::npos);
+        EXPECT_EQ(r.output.find("TAIL"), std::string::npos);
+    }
+    // The batch file ends there, as at any syntax error; the input goes on.
+    EXPECT_NE(input.output.find("\nafter\r\n"), std::string::npos);
 }
 
 TEST(JobControlTest, RedirectedCommandsLeaveTheFollowingLinesToTheirReaders)
