@@ -543,24 +543,25 @@ bool Interpreter::readCommandOutput(uview command, std::string& output)
         req.fds[h] = handles_[h].console ? (h < 3 && console_ ? console_->nativeHandle(h) : -1) : handles_[h].fd;
     req.fds[1] = fds[1];
     // The command runs as the foreground job: it has the terminal and takes Ctrl+C.
-    int code = 0;
-    SpawnResult r = runForeground(req, [&] {
-        ::close(fds[1]);
-        fds[1] = -1;
-        char buf[4096];
-        for (;;) {
-            ssize_t got = ::read(fds[0], buf, sizeof buf);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            output.append(buf, size_t(got));
-        }
-    }, code);
-    if (fds[1] >= 0)
-        ::close(fds[1]);
+    Foreground child(*this, req);
+    const SpawnResult& r = child.result();
+    ::close(fds[1]);
+    if (r.pid < 0) {
+        ::close(fds[0]);
+        return false;
+    }
+    char buf[4096];
+    for (;;) {
+        ssize_t got = ::read(fds[0], buf, sizeof buf);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        output.append(buf, size_t(got));
+    }
     ::close(fds[0]);
-    return r.pid >= 0;
+    child.wait();
+    return true;
 }
 
 int Interpreter::runForFile(ParseNode* n)

@@ -843,7 +843,9 @@ int Interpreter::startProgram(const ustring& path, const std::vector<ustring>& a
             pipeChildren_.push_back({r.pid, pipeJob_->signalTarget(r.pid)});
         }
     } else {
-        r = runForeground(req, nullptr, code);
+        Foreground child(*this, req);
+        r = child.result();
+        code = child.wait();
     }
     if (r.pid < 0) {
         // A file that is not a program is opened with the program associated with it.
@@ -866,37 +868,42 @@ Job::Mode Interpreter::jobMode() const
     return Job::modeFor(terminal(), jobControl_, console_ && console_->sharesProcessGroup());
 }
 
-SpawnResult Interpreter::runForeground(SpawnRequest& req, const std::function<void()>& whileRunning, int& code)
+Interpreter::Foreground::Foreground(Interpreter& self, SpawnRequest& req)
+    : self_(self), job_(self.jobMode(), self.terminal())
 {
-    Job job(jobMode(), terminal());
-    job.prepare(req);
-    SpawnResult r = spawnProcess(req);
-    if (r.pid < 0)
-        return r;
-    job.started(r.pid);
-    {
-        std::lock_guard<std::mutex> lock(ctrlMutex_);
-        foregroundTarget_ = job.signalTarget(r.pid);
+    job_.prepare(req);
+    result_ = spawnProcess(req);
+    if (result_.pid < 0)
+        return;
+    job_.started(result_.pid);
+    std::lock_guard<std::mutex> lock(self_.ctrlMutex_);
+    self_.foregroundTarget_ = job_.signalTarget(result_.pid);
+}
+
+Interpreter::Foreground::~Foreground()
+{
+    if (result_.pid >= 0 && !waited_) {
+        job_.wait({result_.pid});
+        std::lock_guard<std::mutex> lock(self_.ctrlMutex_);
+        self_.foregroundTarget_ = 0;
     }
+}
+
+int Interpreter::Foreground::wait()
+{
+    if (result_.pid < 0 || waited_)
+        return -1;
+    waited_ = true;
     std::vector<bool> interrupted;
-    try {
-        if (whileRunning)
-            whileRunning();
-    } catch (...) {
-        job.wait({r.pid});
-        std::lock_guard<std::mutex> lock(ctrlMutex_);
-        foregroundTarget_ = 0;
-        throw;
-    }
-    code = job.wait({r.pid}, &interrupted).front();
+    int code = job_.wait({result_.pid}, &interrupted).front();
     {
-        std::lock_guard<std::mutex> lock(ctrlMutex_);
-        foregroundTarget_ = 0;
+        std::lock_guard<std::mutex> lock(self_.ctrlMutex_);
+        self_.foregroundTarget_ = 0;
     }
-    job.release();
+    job_.release();
     if (interrupted.front())
-        noteInterrupted();
-    return r;
+        self_.noteInterrupted();
+    return code;
 }
 
 void Interpreter::noteInterrupted()

@@ -133,12 +133,26 @@ private:
                      const std::vector<std::string>* explicitArgv = nullptr);
     int runThroughComspec(ParseNode* node);
     int openWithAssociation(const ustring& path, int mode);
-    // Jobs: how children meet the terminal, running one process as the foreground job
-    // (`whileRunning` runs between its start and the wait), and a child ended by Ctrl+C.
+    // Jobs: how children meet the terminal, and a child ended by Ctrl+C.
     Job::Mode jobMode() const;
     int terminal() const { return console_ ? console_->terminalDescriptor() : -1; }
-    SpawnResult runForeground(SpawnRequest& request, const std::function<void()>& whileRunning, int& code);
     void noteInterrupted();
+    // One program run as the foreground job: started at construction, with the terminal
+    // when it is ours to give, and Ctrl+C sent to it until it has been waited for.
+    class Foreground {
+    public:
+        Foreground(Interpreter& self, SpawnRequest& request);
+        ~Foreground();
+        const SpawnResult& result() const { return result_; }
+        // Waits; returns the exit code. A program ended by Ctrl+C is noted.
+        int wait();
+
+    private:
+        Interpreter& self_;
+        Job job_;
+        SpawnResult result_;
+        bool waited_ = false;
+    };
     void setExitCode(int code);
     int evalCondition(ParseNode* cond);
     int runIf(ParseNode* node);
