@@ -600,7 +600,9 @@ bool Interpreter::readCommandOutput(uview command, std::string& output)
     for (int h = 0; h < 10; ++h)
         req.fds[h] = handles_[h].console ? (h < 3 && console_ ? console_->nativeHandle(h) : -1) : handles_[h].fd;
     req.fds[1] = fds[1];
-    SpawnResult r = spawnProcess(req);
+    // The command runs as the foreground job: it has the terminal and takes Ctrl+C.
+    Foreground child(*this, req);
+    const SpawnResult& r = child.result();
     ::close(fds[1]);
     if (r.pid < 0) {
         ::close(fds[0]);
@@ -616,7 +618,7 @@ bool Interpreter::readCommandOutput(uview command, std::string& output)
         output.append(buf, size_t(got));
     }
     ::close(fds[0]);
-    waitForChild(r.pid);
+    child.wait();
     return true;
 }
 

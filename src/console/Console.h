@@ -40,9 +40,10 @@ public:
     virtual int nativeHandle(int stdHandle) const { (void)stdHandle; return -1; }
     // The terminal descriptor whose foreground a child takes, -1 when there is none.
     virtual int terminalDescriptor() const { return -1; }
-    // A child process group takes or gives back the foreground (terminal job control).
-    virtual void setForegroundGroup(int pgid) { (void)pgid; }
-    virtual void restoreForeground() {}
+    // Whether the console is the terminal of the interpreter's own process: children
+    // that are not given the terminal then stay in the interpreter's process group, as
+    // part of whatever job the interpreter belongs to.
+    virtual bool sharesProcessGroup() const { return false; }
 };
 
 // A console fed from a script of lines and keys; it records everything written.

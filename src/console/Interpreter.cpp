@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -159,23 +160,16 @@ std::optional<ustring> Interpreter::readInputLine()
     }
     if (h.fd < 0)
         return std::nullopt;
+    // One line, its first part when it is too long.
     std::string bytes;
-    char c;
-    bool any = false;
-    for (;;) {
-        ssize_t n = ::read(h.fd, &c, 1);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        any = true;
-        if (c == '\n')
-            break;
-        if (c != '\r')
-            bytes += c;
-    }
-    if (!any)
+    if (LineSource::readBytes(h.fd, bytes, false, [this] { return ctrlCPending(); }) == LineSource::Read::Eof)
         return std::nullopt;
+    if (!bytes.empty() && bytes.back() == '\n')
+        bytes.pop_back();
+    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
+    // The text ends at a NUL byte, as an environment value does.
+    if (size_t nul = bytes.find('\0'); nul != std::string::npos)
+        bytes.erase(nul);
     return fromUtf8(bytes);
 }
 
@@ -294,6 +288,7 @@ int Interpreter::run(uview arguments)
     ustring command;
     try {
         startUp(arguments, haveCommand, stay, command);
+        jobControl_ = handles_[0].console && (!haveCommand || stay);
         if (haveCommand) {
             LineSource src = LineSource::fromString(command);
             Parser::Result r = parser_.parse(src);
@@ -316,20 +311,23 @@ int Interpreter::run(uview arguments)
                 if (!stay)
                     return 255;
             }
+            // Interrupted by Ctrl+C, the run ends as a program ended by Ctrl+C does, so
+            // that whoever started it sees the interruption.
             if (!stay)
-                return result;
+                return takeCtrlC() ? ControlCExit : result;
         }
-        interactiveLoop();
+        return interactiveLoop();
     } catch (const ExitRequest& e) {
         return e.code;
     }
-    return 0;
 }
 
-void Interpreter::interactiveLoop()
+int Interpreter::interactiveLoop()
 {
+    readsConsole_ = handles_[0].console;
     LineSource src = handles_[0].console ? LineSource::fromConsole(console_)
                                          : LineSource::fromDescriptor(handles_[0].fd);
+    src.interrupted = [this] { return ctrlCPending(); };
     src.prompt = [this](bool more) {
         if (more)
             out(msg::text(msg::More));
@@ -351,11 +349,13 @@ void Interpreter::interactiveLoop()
     };
     for (;;) {
         gotoFlag_ = false;
-        takeCtrlC();
+        // Commands from redirected input stop at Ctrl+C, as they would at their end.
+        if (takeCtrlC() && !readsConsole_)
+            return ControlCExit;
         try {
             Parser::Result r = parser_.parse(src);
             if (r.status == Parser::Result::Eof)
-                return;
+                return 0;
             if (r.status == Parser::Result::Error) {
                 lastLineEmpty_ = false;
                 err(r.error.text() + u"\r\n");
@@ -376,6 +376,12 @@ void Interpreter::interactiveLoop()
     }
 }
 
+bool Interpreter::ctrlCPending()
+{
+    std::lock_guard<std::mutex> lock(ctrlMutex_);
+    return ctrlC_;
+}
+
 bool Interpreter::takeCtrlC()
 {
     std::lock_guard<std::mutex> lock(ctrlMutex_);
@@ -387,14 +393,13 @@ bool Interpreter::takeCtrlC()
 void Interpreter::requestCtrlC()
 {
     std::lock_guard<std::mutex> lock(ctrlMutex_);
-    int pid = foregroundPid_.load();
-    if (pid > 0) {
-        // The reaction is off while a child runs: the child's group gets the interrupt.
-        ::kill(-pid, SIGINT);
+    if (foregroundTarget_ != 0) {
+        // The reaction is off while a program is waited for: the program gets the interrupt.
+        ::kill(foregroundTarget_, SIGINT);
         return;
     }
     for (const auto& c : pipeChildren_)
-        ::kill(-c.pid, SIGINT);
+        ::kill(c.signalTarget, SIGINT);
     ctrlC_ = true;
 }
 
@@ -420,7 +425,8 @@ void Interpreter::checkCtrlC()
 
 void Interpreter::showPrompt()
 {
-    if (takeCtrlC())
+    // With redirected input a pending Ctrl+C is left for the loop, which stops.
+    if (readsConsole_ && takeCtrlC())
         out(u"^C");
     if (!echo_)
         return;
@@ -845,22 +851,29 @@ int Interpreter::startProgram(const ustring& path, const std::vector<ustring>& a
     }
     req.envp = env_.toEnvp();
     req.directory = toLocal8(cwd_);
-    bool consoleInput = false;
     for (int h = 0; h < 10; ++h) {
-        if (handles_[h].console) {
+        if (handles_[h].console)
             req.fds[h] = h < 3 && console_ ? console_->nativeHandle(h) : -1;
-            if (h == 0)
-                consoleInput = true;
-        } else {
+        else
             req.fds[h] = handles_[h].fd;
-        }
     }
-    if (consoleInput && console_ && mode != PipeSide)
-        req.foregroundTerminal = console_->terminalDescriptor();
-    SpawnResult r = spawnProcess(req);
+    SpawnResult r;
+    int code = 0;
+    if (mode == PipeSide && pipeJob_) {
+        // One side of a pipeline: the pipeline is one job, collected when it ends.
+        pipeJob_->prepare(req);
+        r = spawnProcess(req);
+        if (r.pid >= 0) {
+            pipeJob_->started(r.pid);
+            std::lock_guard<std::mutex> lock(ctrlMutex_);
+            pipeChildren_.push_back({r.pid, pipeJob_->signalTarget(r.pid)});
+        }
+    } else {
+        Foreground child(*this, req);
+        r = child.result();
+        code = child.wait();
+    }
     if (r.pid < 0) {
-        if (req.foregroundTerminal >= 0)
-            console_->restoreForeground();
         // A file that is not a program is opened with the program associated with it.
         bool notAProgram = r.error == msg::BadExeFormat
                            || (r.error == msg::AccessDenied && isRegularFile(path) && !isExecutableFile(path));
@@ -870,34 +883,64 @@ int Interpreter::startProgram(const ustring& path, const std::vector<ustring>& a
         errorLevel_ = r.error;
         return r.error;
     }
-    if (mode == PipeSide) {
-        std::lock_guard<std::mutex> lock(ctrlMutex_);
-        pipeChildren_.push_back({r.pid});
+    if (mode == PipeSide)
         return 0;
-    }
-    {
-        std::lock_guard<std::mutex> lock(ctrlMutex_);
-        foregroundPid_ = r.pid;
-    }
-    if (consoleInput && console_)
-        console_->setForegroundGroup(r.pid);
-    bool interrupted = false;
-    int code = waitForChild(r.pid, &interrupted);
-    {
-        std::lock_guard<std::mutex> lock(ctrlMutex_);
-        foregroundPid_ = 0;
-    }
-    if (consoleInput && console_)
-        console_->restoreForeground();
     setExitCode(code);
-    if (interrupted) {
-        {
-            std::lock_guard<std::mutex> lock(ctrlMutex_);
-            ctrlC_ = true;
-        }
-        out(u"^C");
-    }
     return code;
+}
+
+Job::Mode Interpreter::jobMode() const
+{
+    return Job::modeFor(terminal(), jobControl_, console_ && console_->sharesProcessGroup());
+}
+
+Interpreter::Foreground::Foreground(Interpreter& self, SpawnRequest& req)
+    : self_(self), job_(self.jobMode(), self.terminal())
+{
+    job_.prepare(req);
+    result_ = spawnProcess(req);
+    if (result_.pid < 0)
+        return;
+    job_.started(result_.pid);
+    std::lock_guard<std::mutex> lock(self_.ctrlMutex_);
+    self_.foregroundTarget_ = job_.signalTarget(result_.pid);
+}
+
+Interpreter::Foreground::~Foreground()
+{
+    if (result_.pid >= 0 && !waited_) {
+        job_.wait({result_.pid});
+        std::lock_guard<std::mutex> lock(self_.ctrlMutex_);
+        self_.foregroundTarget_ = 0;
+    }
+}
+
+int Interpreter::Foreground::wait()
+{
+    if (result_.pid < 0 || waited_)
+        return -1;
+    waited_ = true;
+    std::vector<bool> interrupted;
+    int code = job_.wait({result_.pid}, &interrupted).front();
+    {
+        std::lock_guard<std::mutex> lock(self_.ctrlMutex_);
+        self_.foregroundTarget_ = 0;
+    }
+    job_.release();
+    if (interrupted.front())
+        self_.noteInterrupted();
+    return code;
+}
+
+void Interpreter::noteInterrupted()
+{
+    {
+        std::lock_guard<std::mutex> lock(ctrlMutex_);
+        ctrlC_ = true;
+    }
+    // Shown on the console only: never into a file or a pipe that collects output.
+    if (handles_[1].console)
+        out(u"^C");
 }
 
 int Interpreter::openWithAssociation(const ustring& path, int mode)
@@ -949,6 +992,9 @@ int Interpreter::runPipe(ParseNode* n)
         message(msg::PipeDuplicate);
         throw AbortBatch{};
     }
+    // The whole pipeline is one job: one process group that has the terminal while it runs.
+    if (pipeDepth_ == 0)
+        pipeJob_ = std::make_unique<Job>(jobMode(), terminal());
     ++pipeDepth_;
     struct Restore {
         Interpreter* self;
@@ -969,13 +1015,15 @@ int Interpreter::runPipe(ParseNode* n)
             if (--self->pipeDepth_ > 0 || !std::uncaught_exceptions())
                 return;
             // Abandoned by an error: the programs already started are still collected.
-            std::vector<PipeChild> children;
+            std::vector<int> pids;
             {
                 std::lock_guard<std::mutex> lock(self->ctrlMutex_);
-                children.swap(self->pipeChildren_);
+                for (const auto& c : self->pipeChildren_)
+                    pids.push_back(c.pid);
+                self->pipeChildren_.clear();
             }
-            for (const auto& c : children)
-                waitForChild(c.pid);
+            self->pipeJob_->wait(pids);
+            self->pipeJob_.reset();
         }
     } depth{this};
     {
@@ -995,23 +1043,24 @@ int Interpreter::runPipe(ParseNode* n)
     }
     if (pipeDepth_ > 1)
         return 0;
-    std::vector<PipeChild> children;
+    std::vector<int> pids;
     {
         std::lock_guard<std::mutex> lock(ctrlMutex_);
-        children = pipeChildren_;
+        for (const auto& c : pipeChildren_)
+            pids.push_back(c.pid);
     }
-    int code = 0;
-    bool interrupted = false;
-    for (const auto& c : children) {
-        bool i = false;
-        code = waitForChild(c.pid, &i);
-        interrupted = interrupted || i;
-    }
+    std::vector<bool> interrupted;
+    std::vector<int> codes = pipeJob_->wait(pids, &interrupted);
     {
         std::lock_guard<std::mutex> lock(ctrlMutex_);
         pipeChildren_.clear();
     }
+    pipeJob_.reset();
+    int code = codes.empty() ? 0 : codes.back();
     setExitCode(code);
+    // A side ended by Ctrl+C counts as for a single program.
+    if (std::find(interrupted.begin(), interrupted.end(), true) != interrupted.end())
+        noteInterrupted();
     return code;
 }
 

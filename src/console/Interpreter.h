@@ -101,16 +101,20 @@ private:
     };
     struct PipeChild {
         int pid;
+        int signalTarget; // what kill() is given to reach it
     };
 
     // Start-up and loop.
     void startUp(uview arguments, bool& haveCommand, bool& stay, ustring& command);
-    void interactiveLoop();
+    // Returns the exit code: 0 at the end of the input, the Ctrl+C code when redirected
+    // input was interrupted.
+    int interactiveLoop();
     void showPrompt();
     ustring promptText();
     void checkCtrlC();
     ustring completeLine(uview typed, bool shift);
     bool takeCtrlC();
+    bool ctrlCPending();
 
     // Output.
     // Returns false when the text could not be written.
@@ -133,6 +137,26 @@ private:
                      const std::vector<std::string>* explicitArgv = nullptr);
     int runThroughComspec(ParseNode* node);
     int openWithAssociation(const ustring& path, int mode);
+    // Jobs: how children meet the terminal, and a child ended by Ctrl+C.
+    Job::Mode jobMode() const;
+    int terminal() const { return console_ ? console_->terminalDescriptor() : -1; }
+    void noteInterrupted();
+    // One program run as the foreground job: started at construction, with the terminal
+    // when it is ours to give, and Ctrl+C sent to it until it has been waited for.
+    class Foreground {
+    public:
+        Foreground(Interpreter& self, SpawnRequest& request);
+        ~Foreground();
+        const SpawnResult& result() const { return result_; }
+        // Waits; returns the exit code. A program ended by Ctrl+C is noted.
+        int wait();
+
+    private:
+        Interpreter& self_;
+        Job job_;
+        SpawnResult result_;
+        bool waited_ = false;
+    };
     void setExitCode(int code);
     int evalCondition(ParseNode* cond);
     int runIf(ParseNode* node);
@@ -220,6 +244,10 @@ private:
     size_t localBytes_ = 0; // held by the saved SETLOCAL states of all batch contexts
     int pipeDepth_ = 0;
     std::vector<PipeChild> pipeChildren_;
+    std::unique_ptr<Job> pipeJob_;
+    // Interactive on the console: jobs get the terminal when it is ours to give.
+    bool jobControl_ = false;
+    bool readsConsole_ = true;
     std::vector<std::unique_ptr<BatchContext>> batches_;
     ustring savedTitle_;
     ustring cachedPrompt_;
@@ -227,7 +255,7 @@ private:
     CommandHook hook_;
     std::mutex ctrlMutex_;
     bool ctrlC_ = false;
-    std::atomic<int> foregroundPid_{0};
+    int foregroundTarget_ = 0; // kill() target of the program waited for, 0: none
     Parser parser_;
     LabelIndex labels_;
     char* stackBase_ = nullptr;

@@ -1,5 +1,6 @@
 #include "console/LineSource.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -133,31 +134,94 @@ LineSource::Read LineSource::readFile(ustring& out)
         }
         at += n;
     }
-    ::close(fd);
-    if (bytes.empty())
+    if (bytes.empty()) {
+        ::close(fd);
         return Read::Eof;
+    }
     pos_ += int64_t(bytes.size());
-    return finishBytes(bytes, sawEnd, out);
+    Read r = finishBytes(bytes, sawEnd, out);
+    // A line that is too long is dropped whole: its rest is not read as another line.
+    while (r == Read::TooLong && !sawEnd) {
+        ssize_t n = ::pread(fd, buf, sizeof buf, off_t(pos_));
+        if (n <= 0)
+            break;
+        ssize_t i = 0;
+        while (i < n && !sawEnd) {
+            char c = buf[i++];
+            sawEnd = c == '\n' || c == 26;
+        }
+        pos_ += i;
+    }
+    ::close(fd);
+    return r;
 }
 
 LineSource::Read LineSource::readDescriptor(ustring& out)
 {
     std::string bytes;
-    bool sawEnd = false;
-    char c;
-    for (;;) {
-        ssize_t n = ::read(fd_, &c, 1);
-        if (n <= 0)
-            break;
-        bytes += c;
-        if (c == '\n' || c == 26) {
-            sawEnd = true;
-            break;
-        }
+    Read r = readBytes(fd_, bytes, true, interrupted);
+    if (r == Read::Eof)
+        return r;
+    if (r == Read::TooLong) {
+        out = decodeText(bytes);
+        return r;
     }
-    if (bytes.empty())
-        return Read::Eof;
-    return finishBytes(bytes, sawEnd, out);
+    return finishBytes(bytes, !bytes.empty() && (bytes.back() == '\n' || bytes.back() == 26), out);
+}
+
+LineSource::Read LineSource::readBytes(int fd, std::string& bytes, bool ctrlZEnds,
+                                       const std::function<bool()>& interrupted)
+{
+    bytes.clear();
+    auto isEnd = [ctrlZEnds](unsigned char c) { return c == '\n' || (ctrlZEnds && c == 26); };
+    // Characters are counted by their first bytes (UTF-8); the last character the limit
+    // allows is taken whole.
+    auto isLead = [](unsigned char c) { return (c & 0xC0) != 0x80; };
+    auto following = [](unsigned char c) { return c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0; };
+    size_t chars = 0;
+    int tail = 0;
+    bool tooLong = false; // past the limit: the rest of the line is read and dropped
+    size_t dropped = 0;
+    const bool seekable = ::lseek(fd, 0, SEEK_CUR) >= 0;
+    char buf[MaxLine];
+    for (;;) {
+        if (tooLong && dropped >= sizeof buf) {
+            dropped = 0;
+            if (interrupted && interrupted())
+                return Read::TooLong;
+        }
+        ssize_t n = ::read(fd, buf, seekable ? sizeof buf : 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return tooLong ? Read::TooLong : bytes.empty() ? Read::Eof : Read::Line;
+        ssize_t used = 0;
+        bool end = false;
+        while (used < n && !end) {
+            unsigned char c = static_cast<unsigned char>(buf[used++]);
+            if (tooLong) {
+                end = isEnd(c);
+                ++dropped;
+                continue;
+            }
+            bytes += char(c);
+            if (tail > 0) {
+                --tail;
+            } else if (isLead(c)) {
+                ++chars;
+                if (isEnd(c))
+                    end = true;
+                else if (chars == MaxLine)
+                    tail = following(c);
+            }
+            if (!end && chars == MaxLine && tail == 0)
+                tooLong = true;
+        }
+        if (used < n)
+            ::lseek(fd, off_t(used - n), SEEK_CUR);
+        if (end)
+            return tooLong ? Read::TooLong : Read::Line;
+    }
 }
 
 } // namespace console

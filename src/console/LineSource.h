@@ -32,11 +32,23 @@ public:
     // from the console or standard input, `prompt(continuation)` is called.
     Read readLine(ustring& out, bool continuation);
 
+    // Reads the bytes of one line from a descriptor, its line end (a newline, or Ctrl+Z
+    // too when `ctrlZEnds`) included, keeping no more than the line limit. A longer line
+    // gives TooLong with its first part; the rest of it is read and dropped, until its
+    // end or until `interrupted` says so (it is asked between blocks). Eof when nothing
+    // was read. A descriptor that can be positioned is read in blocks and set back to
+    // just after the line end, so that what follows stays for the next reader; any other
+    // is read byte by byte for that reason.
+    static Read readBytes(int fd, std::string& bytes, bool ctrlZEnds,
+                          const std::function<bool()>& interrupted = {});
+
     std::function<void(bool continuation)> prompt;
     // Console reads: the wake-up character and the completion callback that receives
     // the text typed so far and returns the text to continue from.
     char16_t completionChar = 0;
     std::function<ustring(uview typed, bool shift)> complete;
+    // Asked while the rest of a too long line from a descriptor is dropped: true stops.
+    std::function<bool()> interrupted;
     // Set when a batch file could not be opened at all.
     bool openFailed = false;
 

@@ -1,5 +1,6 @@
 #include "console/Process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -102,12 +103,13 @@ SpawnResult spawnProcess(const SpawnRequest& r)
         return result;
     }
     if (pid == 0) {
-        ::setpgid(0, 0);
+        if (r.processGroup >= 0)
+            ::setpgid(0, r.processGroup);
         if (r.foregroundTerminal >= 0) {
             struct sigaction ign {};
             ign.sa_handler = SIG_IGN;
             ::sigaction(SIGTTOU, &ign, nullptr);
-            ::tcsetpgrp(r.foregroundTerminal, ::getpid());
+            ::tcsetpgrp(r.foregroundTerminal, ::getpgrp());
         }
         struct sigaction dfl {};
         dfl.sa_handler = SIG_DFL;
@@ -141,7 +143,9 @@ SpawnResult spawnProcess(const SpawnRequest& r)
         ::_exit(127);
     }
     ::close(report[1]);
-    ::setpgid(pid, pid);
+    // Set from both sides: whichever comes first, the group is right before exec.
+    if (r.processGroup >= 0)
+        ::setpgid(pid, r.processGroup > 0 ? r.processGroup : pid);
     int err = 0;
     ssize_t n;
     do {
@@ -159,16 +163,8 @@ SpawnResult spawnProcess(const SpawnRequest& r)
     return result;
 }
 
-int waitForChild(int pid, bool* interrupted)
+int exitCodeOf(int status, bool* interrupted)
 {
-    int status = 0;
-    for (;;) {
-        pid_t w = ::waitpid(pid, &status, 0);
-        if (w == pid)
-            break;
-        if (w < 0 && errno != EINTR)
-            return -1;
-    }
     if (interrupted)
         *interrupted = false;
     if (WIFSIGNALED(status)) {
@@ -180,6 +176,165 @@ int waitForChild(int pid, bool* interrupted)
         return 128 + WTERMSIG(status);
     }
     return WEXITSTATUS(status);
+}
+
+int waitForChild(int pid, bool* interrupted)
+{
+    int status = 0;
+    for (;;) {
+        pid_t w = ::waitpid(pid, &status, 0);
+        if (w == pid)
+            break;
+        if (w < 0 && errno != EINTR)
+            return -1;
+    }
+    return exitCodeOf(status, interrupted);
+}
+
+// ---- jobs ----
+
+namespace {
+
+// Whether our parent is a shell that keeps jobs on our terminal: it is in our session
+// but not in our process group, so it can give the terminal back to us and continue us.
+bool parentControlsJobs()
+{
+    pid_t parent = ::getppid();
+    return parent > 1 && ::getsid(parent) == ::getsid(0) && ::getpgid(parent) != ::getpgrp();
+}
+
+} // namespace
+
+Job::Job(Mode mode, int terminal) : mode_(mode), terminal_(terminal) {}
+
+Job::~Job() { release(); }
+
+Job::Mode Job::modeFor(int terminal, bool jobControl, bool shares)
+{
+    // Only the terminal's foreground may hand the terminal on.
+    if (terminal >= 0 && jobControl && ::tcgetpgrp(terminal) == ::getpgrp())
+        return Mode::Foreground;
+    return shares ? Mode::Shared : Mode::Detached;
+}
+
+void Job::prepare(SpawnRequest& r)
+{
+    r.processGroup = mode_ == Mode::Shared ? -1 : group_;
+    r.foregroundTerminal = -1;
+    if (mode_ == Mode::Foreground) {
+        r.foregroundTerminal = terminal_;
+        tookTerminal_ = true;
+    }
+}
+
+void Job::started(int pid)
+{
+    if (mode_ != Mode::Shared && group_ == 0)
+        group_ = pid;
+}
+
+int Job::signalTarget(int pid) const
+{
+    return mode_ == Mode::Shared || group_ == 0 ? pid : -group_;
+}
+
+std::vector<int> Job::wait(const std::vector<int>& pids, std::vector<bool>* interrupted)
+{
+    std::vector<int> codes(pids.size(), -1);
+    std::vector<bool> done(pids.size(), false);
+    if (interrupted)
+        interrupted->assign(pids.size(), false);
+    auto record = [&](pid_t w, int status) {
+        for (size_t i = 0; i < pids.size(); ++i) {
+            if (pids[i] == w && !done[i]) {
+                bool intr = false;
+                codes[i] = exitCodeOf(status, &intr);
+                if (interrupted)
+                    (*interrupted)[i] = intr;
+                done[i] = true;
+            }
+        }
+    };
+    if (mode_ == Mode::Shared) {
+        // Our own group: a child stopped for touching the terminal stops us with it, so
+        // that the shell we belong to sees the whole job stopped.
+        for (size_t i = 0; i < pids.size(); ++i) {
+            while (!done[i]) {
+                int status = 0;
+                pid_t w = ::waitpid(pids[i], &status, WUNTRACED);
+                if (w < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    done[i] = true;
+                } else if (WIFSTOPPED(status)) {
+                    int sig = WSTOPSIG(status);
+                    if ((sig == SIGTTIN || sig == SIGTTOU) && parentControlsJobs())
+                        ::raise(SIGSTOP); // this thread stops before going on
+                } else {
+                    record(w, status);
+                }
+            }
+        }
+        return codes;
+    }
+    // The job's own group: any of its processes may stop.
+    const int flags = mode_ == Mode::Foreground ? WUNTRACED : 0;
+    auto pending = [&] { return std::find(done.begin(), done.end(), false) != done.end(); };
+    while (group_ > 0 && pending()) {
+        int status = 0;
+        pid_t w = ::waitpid(-group_, &status, flags);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (WIFSTOPPED(status))
+            resumeStopped(WSTOPSIG(status));
+        else
+            record(w, status);
+    }
+    return codes;
+}
+
+// The job stopped: Ctrl+Z was typed, or it touched the terminal when it was not its own.
+// The command language cannot resume a job later, so it goes on at once. When our parent
+// is a shell that keeps jobs, we stop along with it first and go on when continued.
+void Job::resumeStopped(int signal)
+{
+    const bool terminalStop = signal == SIGTTIN || signal == SIGTTOU;
+    const pid_t fg = ::tcgetpgrp(terminal_);
+    if (mode_ == Mode::Foreground && terminalStop && fg == ::getpgrp()) {
+        // The terminal is ours again (we were continued in the background and then
+        // brought back): hand it on.
+        ::tcsetpgrp(terminal_, group_);
+        tookTerminal_ = true;
+        ::kill(-group_, SIGCONT);
+        return;
+    }
+    if (tookTerminal_ && fg == group_)
+        ::tcsetpgrp(terminal_, ::getpgrp());
+    if (parentControlsJobs())
+        ::raise(SIGSTOP); // this thread stops before going on
+    // Continued in the background (the shell's "bg"), the terminal is not ours to give.
+    if (mode_ == Mode::Foreground && ::tcgetpgrp(terminal_) == ::getpgrp()) {
+        ::tcsetpgrp(terminal_, group_);
+        tookTerminal_ = true;
+    }
+    ::kill(-group_, SIGCONT);
+}
+
+void Job::release()
+{
+    if (!tookTerminal_)
+        return;
+    tookTerminal_ = false;
+    // Taken back from the job, or from a group that no longer exists (the job's first
+    // process could not start); never from anyone else.
+    pid_t fg = ::tcgetpgrp(terminal_);
+    if (fg < 0 || fg == ::getpgrp())
+        return;
+    if (fg == group_ || (::kill(-fg, 0) != 0 && errno == ESRCH))
+        ::tcsetpgrp(terminal_, ::getpgrp());
 }
 
 } // namespace console

@@ -220,16 +220,4 @@ void TerminalConsole::clearScreen()
         writeAll(1, "\f");
 }
 
-void TerminalConsole::setForegroundGroup(int pgid)
-{
-    if (inputIsTerminal_)
-        ::tcsetpgrp(0, pgid);
-}
-
-void TerminalConsole::restoreForeground()
-{
-    if (inputIsTerminal_)
-        ::tcsetpgrp(0, ::getpgrp());
-}
-
 } // namespace console

@@ -20,8 +20,7 @@ public:
     void clearScreen() override;
     int nativeHandle(int stdHandle) const override { return stdHandle; }
     int terminalDescriptor() const override { return inputIsTerminal_ ? 0 : -1; }
-    void setForegroundGroup(int pgid) override;
-    void restoreForeground() override;
+    bool sharesProcessGroup() const override { return true; }
 
 private:
     LineResult readEdited(uview initial, char16_t wakeChar);

@@ -96,5 +96,12 @@ int main(int argc, char** argv)
         pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
     std::fflush(stdout);
+    if (args.result == ControlCExit) {
+        // Ended by Ctrl+C: end the way a program ended by Ctrl+C does, so that the
+        // interpreter or shell that started us sees the interruption.
+        std::signal(SIGINT, SIG_DFL);
+        pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+        ::raise(SIGINT);
+    }
     ::_exit(args.result & 0xFF);
 }
