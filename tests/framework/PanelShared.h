@@ -75,11 +75,11 @@ struct PanelFixture : FrameFixture {
     // The checked state a menu item shows when its menu opens.
     bool menuChecked(int id)
     {
-        QAction* a = frame->commandUi()->menuAction(id);
-        for (QObject* o : a->associatedObjects())
-            if (auto* popup = qobject_cast<QMenu*>(o))
+        // The menu bar's menus apply the states of their items and submenus as they open.
+        for (QAction* top : frame->commandUi()->menuBar()->actions())
+            if (QMenu* popup = top->menu())
                 emit popup->aboutToShow();
-        return a->isChecked();
+        return frame->commandUi()->menuAction(id)->isChecked();
     }
     int uiState(const char* key) { return settings->ReadInt("UISTATE", key, -999); }
 };

@@ -77,10 +77,11 @@ bool DocumentAreaInput::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
-    case QEvent::ChildAdded:
-    case QEvent::ChildRemoved:
+    case QEvent::ChildPolished:
+        // The tabs keep their natural width, so that the strip has a free part to click.
         if (watched == m_area)
-            refreshCaptionButtons();
+            if (auto* bar = qobject_cast<QTabBar*>(static_cast<QChildEvent*>(event)->child()))
+                bar->setExpanding(false);
         break;
     default: break;
     }
