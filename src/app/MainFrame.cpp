@@ -690,7 +690,8 @@ cmd::UiSnapshot CMainFrame::snapshot() const
     s.menuBarVisible = menuBar()->isVisible();
     s.toolBarVisible = m_ui->toolBar() && m_ui->toolBar()->isVisible();
     s.statusBarVisible = statusBar()->isVisible();
-    m_shell->fillSnapshot(s);
+    if (m_shell)
+        m_shell->fillSnapshot(s);
     if (!c)
         return s;
     const textdoc::DocumentRecord& rec = c->record();
