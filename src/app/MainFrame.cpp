@@ -2,6 +2,7 @@
 #include "app/AppSettings.h"
 #include "app/ChildFrame.h"
 #include "app/CommandLine.h"
+#include "app/FrameShell.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -13,6 +14,7 @@
 #include "app/commands/UpdateCheck.h"
 #include "documents/hex/CHexView.h"
 #include "documents/text/TextView.h"
+#include "framework/Placement.h"
 #include "language/FontSchemes.h"
 #include "language/LanguageTable.h"
 #include "platform/CodePage.h"
@@ -176,6 +178,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
 
     m_status = new cmd::StatusPanes(statusBar());
     statusBar()->setVisible(true);   // the status bar always starts visible
+    m_shell = new CFrameShell(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -199,32 +202,41 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::restorePlacement()
 {
-    const int l = m_settings.ReadInt("UISTATE", "left", 0), t = m_settings.ReadInt("UISTATE", "top", 0);
-    const int r = m_settings.ReadInt("UISTATE", "right", 0), b = m_settings.ReadInt("UISTATE", "bottom", 0);
-    if ((l || t || r || b) && r > l && b > t)
-        setGeometry(l, t, r - l, b - t);
-    else
+    const framework::WindowPlacement p =
+        framework::readPlacement([this](const QString& key, int def) { return m_settings.ReadInt("UISTATE", key, def); });
+    if (p.normal.isNull()) {
         resize(960, 680);
+        return;
+    }
+    // A rectangle left on a screen that is gone comes back onto one that is there.
+    QList<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            screens << screen->availableGeometry();
+    setGeometry(framework::pullOntoScreens(p.normal, screens));
 }
 
 void CMainFrame::savePlacement()
 {
     const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
-    m_settings.WriteInt("UISTATE", "left", g.left());
-    m_settings.WriteInt("UISTATE", "top", g.top());
-    m_settings.WriteInt("UISTATE", "right", g.left() + g.width());
-    m_settings.WriteInt("UISTATE", "bottom", g.top() + g.height());
-    m_settings.WriteInt("UISTATE", "showCmd", isMaximized() ? 3 : (isMinimized() ? 2 : 1));
+    const int showCmd = isMaximized() ? framework::ShowMaximized : (isMinimized() ? framework::ShowMinimized : framework::ShowNormal);
+    framework::writePlacement({g, showCmd},
+                              [this](const QString& key, int value) { m_settings.WriteInt("UISTATE", key, value); });
 }
 
 void CMainFrame::deferredStartup()
 {
     restorePlacement();
-    const int showCmd = m_settings.ReadInt("UISTATE", "showCmd", 1);
-    if (showCmd == 3)
-        showMaximized();
-    else
-        show();
+    switch (framework::showModeOf(framework::readPlacement([this](const QString& key, int def) {
+                return m_settings.ReadInt("UISTATE", key, def);
+            }).showCmd)) {
+    case framework::ShowMode::Maximized: showMaximized(); break;
+    case framework::ShowMode::Minimized: showMinimized(); break;
+    case framework::ShowMode::Normal: show(); break;
+    }
+    m_shell->restoreLayout();
     raise();
     activateWindow();
 
@@ -454,6 +466,10 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
         statusBar()->setVisible(!statusBar()->isVisible());
         m_settings.WriteInt("EDITOR", "StatusBarVisible", statusBar()->isVisible() ? 1 : 0);
         return true;
+    case cmd::ViewHideTitle: case cmd::ViewFullScreen: case cmd::WindowAlwaysOnTop: case cmd::WindowTogglePanel:
+    case cmd::DockFile: case cmd::DockTemplate: case cmd::DockSymbol:
+    case cmd::DockCommand: case cmd::DockFindResult1: case cmd::DockFindResult2:
+        return m_shell->onCommand(id, fromAccelerator);
     case cmd::SearchMsdn: searchLookup(); return true;
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
@@ -697,6 +713,8 @@ cmd::UiSnapshot CMainFrame::snapshot() const
     s.menuBarVisible = menuBar()->isVisible();
     s.toolBarVisible = m_ui->toolBar() && m_ui->toolBar()->isVisible();
     s.statusBarVisible = statusBar()->isVisible();
+    if (m_shell)
+        m_shell->fillSnapshot(s);
     if (!c)
         return s;
     const textdoc::DocumentRecord& rec = c->record();
@@ -818,6 +836,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     m_closing = true;
+    m_shell->saveLayout();
     savePlacement();
     event->accept();
     QTimer::singleShot(0, this, [this] {

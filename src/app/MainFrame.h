@@ -9,6 +9,7 @@
 
 class AppSettings;
 class CChildFrame;
+class CFrameShell;
 class LanguageTable;
 class QMdiArea;
 class QMdiSubWindow;
@@ -64,6 +65,7 @@ public:
     QMdiArea* documentArea() const { return m_area; }
     cmd::CommandUi* commandUi() const { return m_ui; }
     cmd::StatusPanes* statusPanes() const { return m_status; }
+    CFrameShell* shell() const { return m_shell; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -132,6 +134,7 @@ private:
     cmd::CommandUi* m_ui = nullptr;
     cmd::KeyDispatcher* m_keys = nullptr;
     cmd::StatusPanes* m_status = nullptr;
+    CFrameShell* m_shell = nullptr;   // panels, window modes, tray
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
 };
