@@ -21,6 +21,21 @@
 
 namespace console {
 
+// Writes every byte, going on after interruptions; false on the first failure.
+static bool writeAll(int fd, std::string_view bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
 ProcessorSettings readProcessorSettings()
 {
     ProcessorSettings s;
@@ -105,16 +120,7 @@ bool Interpreter::write(int handle, uview text)
     } else {
         bytes = toUtf8(text);
     }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(h.fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
+    return writeAll(h.fd, bytes);
 }
 
 bool Interpreter::writeBytes(int handle, std::string_view bytes)
@@ -124,16 +130,7 @@ bool Interpreter::writeBytes(int handle, std::string_view bytes)
         return write(handle, fromUtf8(bytes));
     if (h.fd < 0)
         return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(h.fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
+    return writeAll(h.fd, bytes);
 }
 
 void Interpreter::message(int id, std::initializer_list<ustring> inserts)

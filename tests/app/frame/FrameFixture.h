@@ -25,6 +25,20 @@ inline void pump(int ms = 0)
     } while (t.elapsed() < ms);
 }
 
+// Runs the event loop until the condition holds or the time is up; true when it holds.
+template <class Pred>
+bool pumpUntil(Pred pred, int ms = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
 struct FrameFixture : ::testing::Test {
     QTemporaryDir program, data, files;
     std::unique_ptr<AppSettings> settings;
