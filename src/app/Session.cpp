@@ -85,7 +85,8 @@ int nestingDepth(const QByteArray& s)
         } else if (i + 1 < n && (s[i + 1] == '!' || s[i + 1] == '?')) {
             i = skipTo(i + 2, ">");
         } else if (i + 1 < n && s[i + 1] == '/') {
-            --depth;
+            // A stray closing tag closes nothing: the parser stops or skips it.
+            depth = std::max(0, depth - 1);
             i = skipTo(i + 2, ">");
         } else {
             // An opening tag: up to its ">" outside quotes; "/>" closes it at once.

@@ -116,6 +116,7 @@ TEST(SessionFile, MalformedBytesAreRefusedWithoutACrash)
     for (int i = 0; i < 200000; ++i)
         deep += "<f a=\"/>\"><!-- </f> -->";
     EXPECT_FALSE(session::fromBytes(deep));
+    EXPECT_FALSE(session::fromBytes("<Velmo><session>" + QByteArray("</f>").repeated(200000) + QByteArray("<f>").repeated(200000)));
     EXPECT_TRUE(session::fromBytes("<Velmo><session index=\"2\"/></Velmo>"));
     EXPECT_EQ(session::fromBytes("<Velmo><session index=\"2\"/></Velmo>")->index, 2);
     EXPECT_FALSE(session::readFile("/nonexistent/session.xml"));
