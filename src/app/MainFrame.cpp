@@ -3,6 +3,7 @@
 #include "app/ChildFrame.h"
 #include "app/CommandLine.h"
 #include "app/FrameShell.h"
+#include "app/RecentFilesMenu.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -151,6 +152,10 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_ui->setShortcutTexts(m_keys->table());
     connect(m_keys, &cmd::KeyDispatcher::command, this, [this](int id, bool accel) { OnCommand(id, accel); });
 
+    // The recent-files list, read from the registry store.
+    m_recent = std::make_unique<RecentFilesMenu>(*m_ui, m_settings);
+    m_recent->load();
+
     // The Language menu: "&Hex" first, then the languages.
     if (QMenu* lang = m_ui->popup("menu_language")) {
         for (const auto& item : m_languages.MenuItems())
@@ -242,6 +247,7 @@ void CMainFrame::deferredStartup()
 
     if (m_settings.editorBit(EditorBits::StartWithNewDocument))
         NewDocument();
+    restoreAutomaticSession();
     if (!m_arguments.isEmpty() && !m_workingDirectory.isEmpty())
         OpenCommandLine(m_arguments, m_workingDirectory);
     m_workingDirectory.clear();
@@ -381,11 +387,6 @@ CChildFrame* CMainFrame::OpenFile(const QString& pathIn, int openMode, bool rece
     return child;
 }
 
-void CMainFrame::addToRecent(const QString&)
-{
-    // The recent-files list joins here once it exists.
-}
-
 void CMainFrame::OpenCommandLine(const QStringList& args, const QString& baseDir)
 {
     auto exists = [](const QString& p) { return QFileInfo::exists(p); };
@@ -451,6 +452,8 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
         return true;
     }
     case cmd::FileCloseAll: closeAllDocuments(); return true;
+    case cmd::FileLoadSession: loadSessionCommand(); return true;
+    case cmd::FileSaveSession: saveSessionCommand(); return true;
     case cmd::FileSaveAll:
         // Every modified document is saved; one that is not (a cancelled name) stops nothing.
         for (CChildFrame* c : children())
@@ -498,6 +501,10 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
         return true;
     }
     default: break;
+    }
+    if (RecentFilesMenu::isRecentCommand(id)) {
+        openRecent(id);
+        return true;
     }
     if (id >= cmd::BaseFontFirst && id < cmd::BaseFontLast) {   // entries 1-10 are offered
         selectFontScheme(id - (cmd::BaseFontFirst - 1));
@@ -590,6 +597,7 @@ bool CMainFrame::closeAllDocuments()
     for (CChildFrame* c : children())
         if (!c->querySave())
             return false;
+    writeAutomaticSession();
     for (CChildFrame* c : children()) {
         if (QMdiSubWindow* sub = subWindowOf(c)) {
             c->setAttribute(Qt::WA_DeleteOnClose);

@@ -5,12 +5,15 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <memory>
 #include <string>
 
 class AppSettings;
 class CChildFrame;
 class CFrameShell;
 class LanguageTable;
+class RecentFiles;
+class RecentFilesMenu;
 class QMdiArea;
 class QMdiSubWindow;
 class QUrl;
@@ -75,6 +78,16 @@ public:
     QWidget* dialogParent() { return this; }
     void addToRecent(const QString& path);
 
+    // Sessions: the open documents with their view state and bookmarks.
+    bool SaveSession(const QString& path);
+    // False when the file cannot be read or is not a session file.
+    bool LoadSession(const QString& path);
+    // "session.xml" in the data folder, written at exit and read at start.
+    QString sessionFile() const;
+    // The recent-files list and its size (2-16, stored as [EDITOR] "MRUSize").
+    const RecentFiles& recentFiles() const;
+    void SetRecentSize(int n);
+
     // The state the menus and the toolbar are computed from.
     cmd::UiSnapshot snapshot() const;
     void refreshStatus();
@@ -120,6 +133,11 @@ private:
     void openSelectedFile();
     void searchLookup();
     void watchTabBar(QTabBar* bar);
+    void saveSessionCommand();
+    void loadSessionCommand();
+    void writeAutomaticSession();
+    void restoreAutomaticSession();
+    void openRecent(int id);
 
     AppSettings& m_settings;
     LanguageTable& m_languages;
@@ -137,4 +155,6 @@ private:
     CFrameShell* m_shell = nullptr;   // panels, window modes, tray
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
+    std::unique_ptr<RecentFilesMenu> m_recent;
+    bool m_keepBrokenSession = false;   // session.xml could not be read at start
 };

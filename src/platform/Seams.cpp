@@ -82,6 +82,8 @@ private:
         }
         if (!r.fileName.isEmpty())
             dlg.selectFile(r.fileName);
+        if (!r.defaultSuffix.isEmpty())
+            dlg.setDefaultSuffix(r.defaultSuffix);
         QComboBox* encodings = nullptr;
         if (!r.encodings.isEmpty()) {
             if (auto* grid = qobject_cast<QGridLayout*>(dlg.layout())) {

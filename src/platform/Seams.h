@@ -36,6 +36,7 @@ struct FileDialogRequest {
     QStringList encodings;     // optional encoding choice shown by the dialog
     int encodingIndex = 0;
     bool multiSelect = false;
+    QString defaultSuffix;     // added to a name typed without one (save dialog)
 };
 
 struct FileDialogResult {

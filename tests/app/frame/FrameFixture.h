@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "documents/text/TextView.h"
 #include "language/LanguageTable.h"
+#include "platform/Registry.h"
 #include "platform/Seams.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,7 @@ struct FrameFixture : ::testing::Test {
     void SetUp() override
     {
         qputenv("VELMO_DATA_DIR", data.path().toUtf8());
+        registry::setUserStorePath(data.filePath("registry.txt"));   // never the user's own
         boxScope = std::make_unique<seams::ScopedMessageBox>(&box);
         dialogScope = std::make_unique<seams::ScopedFileDialogs>(&dialogs);
         writeIni();
@@ -81,6 +83,7 @@ struct FrameFixture : ::testing::Test {
         }
         pump();
         qunsetenv("VELMO_DATA_DIR");
+        registry::setUserStorePath(QString());
     }
 
     QString write(const QString& name, const QByteArray& bytes)
