@@ -1,5 +1,7 @@
 #include "documents/text/TextView.h"
 
+#include "documents/text/Assist.h"
+#include "documents/text/EditCommands.h"
 #include "documents/text/Encoding.h"
 #include "language/LanguageStyler.h"
 
@@ -16,6 +18,7 @@ CTextView::CTextView(QWidget* parent) : QsciScintillaBase(parent)
     SendScintilla(SCI_USEPOPUP, 0UL);
     initialZoom_ = int(call(SCI_GETZOOM));
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CTextView::onUpdateUi);
+    assist_ = new CTextAssist(this);
 }
 
 long CTextView::call(unsigned msg, unsigned long w, long l) const
@@ -165,8 +168,9 @@ bool CTextView::command(int id)
     case cmd::ViewToggleFold: toggleFoldAtCaret(); return true;
     case cmd::ViewCollapseAll: foldAll(true); return true;
     case cmd::ViewExpandAll: foldAll(false); return true;
-    default: return false;
+    default: break;
     }
+    return editcmd::runEditCommand(*this, id) || assist_->command(id);
 }
 
 void CTextView::toggleViewFlag(unsigned flag)

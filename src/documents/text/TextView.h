@@ -19,6 +19,8 @@ struct Sci_TextRange {
     char* lpstrText;
 };
 
+class CTextAssist;
+
 class CTextView : public QsciScintillaBase {
     Q_OBJECT
 public:
@@ -51,6 +53,8 @@ public:
     void setViewFlags(unsigned flags) { viewFlags_ = flags; }
     // The zoom the view started with ("Default Zoom").
     int initialZoom() const { return initialZoom_; }
+    // The typing assistance (indentation, call tips, completion, braces, comments).
+    CTextAssist& assist() const { return *assist_; }
 
     // --- component messages ---
     long length() const;
@@ -118,6 +122,7 @@ private:
     long selectionLength_ = 0;
     unsigned viewFlags_ = 0;
     int initialZoom_ = 0;
+    CTextAssist* assist_ = nullptr;
     mutable long cachedBytes_ = -1;   // documentBytes() of an ANSI document until the text changes
     mutable long cachedLength_ = -1;
 };
