@@ -41,7 +41,9 @@ Config configFrom(const LanguageState& st, const PropSetFile& props, const QStri
     c.tip.endDefinition = st.calltipEndDefinition;
     c.autocompleteStart = st.autocompleteStartCharacters;
     c.autocompleteIgnoreCase = st.autocompleteIgnoreCase;
-    c.wordCharacters = st.wordCharacters.empty() ? st.calltipWordCharacters : st.wordCharacters;
+    // Without word.characters of its own, a language's words are letters, digits and "_".
+    if (st.wordCharacters != styling::kDefaultWordCharacters)
+        c.wordCharacters = st.wordCharacters;
 
     const std::string& L = st.lexer;
     c.commentBlock = props.LookupExpanded("comment.block." + L);

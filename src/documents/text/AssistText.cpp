@@ -7,7 +7,9 @@ namespace assist {
 
 namespace {
 
-constexpr std::string_view kDefaultWordCharacters = "_abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+// Words of the document hold digits too: "item2" completes as a whole.
+constexpr std::string_view kDefaultWordCharacters =
+    "_abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
 bool in(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
 

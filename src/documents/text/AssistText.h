@@ -55,7 +55,7 @@ std::vector<std::string> apiCompletions(const std::vector<std::string>& api, std
 // Words of a text that start with a root, for word completion.
 struct WordSearch {
     std::string_view root;
-    std::string_view wordCharacters;   // empty: the default word characters
+    std::string_view wordCharacters;   // empty: letters, digits and "_"
     bool ignoreCase = false;
     bool singleCandidate = false;      // a second distinct word ends the search with nothing
     size_t skipAt = std::string::npos; // offset of the caret's own word, not collected
@@ -66,7 +66,8 @@ struct WordResult {
 };
 WordResult collectWords(std::string_view text, const WordSearch& search);
 
-// True when c is a word character of the set (bytes of multi-byte characters count).
+// True when c is a word character of the set (bytes of multi-byte characters count);
+// an empty set means letters, digits and "_".
 bool isWordChar(unsigned char c, std::string_view wordCharacters);
 
 // The tag name to close after ">" was typed; `before` is the text before the caret
