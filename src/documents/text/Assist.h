@@ -52,6 +52,9 @@ public:
     void configure(assist::Config config);
     const assist::Config& config() const { return config_; }
 
+    // The definition of the call tip shown last (arrow marks included).
+    const std::string& callTipText() const { return tipDefinition_; }
+
     // Runs 225-230, 410 or 411; false for other commands.
     bool command(int id);
 
