@@ -32,9 +32,16 @@ void forEachLine(std::string_view text, F&& f)
 
 std::string tabsToSpaces(std::string_view text, int width)
 {
+    // The result's size first, so that the text is written once without growing.
+    const size_t w = size_t(width > 0 ? width : 0);
+    size_t tabs = 0;
+    forEachLine(text, [&](size_t start, size_t end) {
+        for (size_t i = start; i < end && (text[i] == ' ' || text[i] == '\t'); ++i)
+            tabs += text[i] == '\t';
+    });
     std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    const std::string spaces(size_t(width > 0 ? width : 0), ' ');
+    out.reserve(text.size() + tabs * w - tabs);
+    const std::string spaces(w, ' ');
     size_t copied = 0;
     forEachLine(text, [&](size_t start, size_t end) {
         size_t i = start;

@@ -234,3 +234,21 @@ void CTextView::contextMenuEvent(QContextMenuEvent* event)
     event->accept();
     emit contextMenuRequested(global);
 }
+
+QVariant CTextView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query != Qt::ImCursorPosition && query != Qt::ImSurroundingText && query != Qt::ImAnchorPosition)
+        return QsciScintillaBase::inputMethodQuery(query);
+    const long pos = currentPos();
+    const long line = lineFromPosition(pos);
+    const long start = call(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    std::string before;
+    if (query == Qt::ImSurroundingText) {
+        textRange(start, call(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)), before);
+        return QString::fromUtf8(before.data(), qsizetype(before.size()));
+    }
+    // Offsets in characters from the line's start.
+    const long at = query == Qt::ImAnchorPosition ? qBound(start, anchor(), pos) : pos;
+    textRange(start, at, before);
+    return QString::fromUtf8(before.data(), qsizetype(before.size())).size();
+}

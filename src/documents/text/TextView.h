@@ -108,6 +108,10 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The input method is told about the caret's line only: the component would hand it
+    // the whole paragraph, which in a text without blank lines is the whole document, on
+    // every key press.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     long call(unsigned msg, unsigned long w = 0, long l = 0) const;
