@@ -242,13 +242,14 @@ QVariant CTextView::inputMethodQuery(Qt::InputMethodQuery query) const
     const long pos = currentPos();
     const long line = lineFromPosition(pos);
     const long start = call(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long end = call(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
     std::string before;
     if (query == Qt::ImSurroundingText) {
-        textRange(start, call(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)), before);
+        textRange(start, end, before);
         return QString::fromUtf8(before.data(), qsizetype(before.size()));
     }
     // Offsets in characters from the line's start.
-    const long at = query == Qt::ImAnchorPosition ? qBound(start, anchor(), pos) : pos;
+    const long at = query == Qt::ImAnchorPosition ? qBound(start, anchor(), end) : pos;
     textRange(start, at, before);
     return QString::fromUtf8(before.data(), qsizetype(before.size())).size();
 }

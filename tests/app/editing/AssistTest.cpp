@@ -260,3 +260,19 @@ TEST_F(AssistTest, MatchAndSelectToBrace)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AssistTest, InputMethodHearsOfTheCaretLineOnly)
+{
+    start();
+    CTextView* v = openAndFocus("im.txt", "first\nsecond \xc3\xa9x\nthird");
+    ASSERT_TRUE(v);
+    v->setSel(6, 15);   // from the start of "second" to after the "é"
+    QWidget* w = v;
+    EXPECT_EQ(w->inputMethodQuery(Qt::ImSurroundingText).toString(), QString::fromUtf8("second \xc3\xa9x"));
+    EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorPosition).toInt(), 8);
+    EXPECT_EQ(w->inputMethodQuery(Qt::ImAnchorPosition).toInt(), 0);
+}
+
+} // namespace
