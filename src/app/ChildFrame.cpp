@@ -6,6 +6,7 @@
 #include "app/commands/DocumentCommands.h"
 #include "app/commands/MenuModel.h"
 #include "documents/hex/CHexView.h"
+#include "documents/text/Assist.h"
 #include "documents/text/Encoding.h"
 #include "documents/text/TextFile.h"
 #include "documents/text/TextView.h"
@@ -118,6 +119,8 @@ void CChildFrame::applyLanguage(int index, bool reapply)
     }
     m_text->setLanguageIndex(index);
     m_text->setViewFlags(m_language.viewFlags);
+    m_text->assist().configure(
+        assist::configFrom(m_language, table.Props(), m_frame.settings().Folder(AppSettings::PropertiesFolder)));
 }
 
 int CChildFrame::languageIndex() const
@@ -330,6 +333,8 @@ bool CChildFrame::chooseLanguage(int command)
             // The chosen language, looked up by its first pattern rather than the file's name.
             m_language = styling::ApplyLanguage(v, table, index, {}, languageInputs());
             v->setLanguageIndex(index);
+            v->assist().configure(
+                assist::configFrom(m_language, table.Props(), m_frame.settings().Folder(AppSettings::PropertiesFolder)));
         } else {
             // An empty text view under the file's name could later be saved over the
             // file: the document goes back to the hex view.
@@ -387,6 +392,19 @@ bool CChildFrame::onCommand(int id, bool)
             cmd::openUrl(QUrl::fromLocalFile(target));
         }
         return true;
+    case cmd::EditCopyFileName: case cmd::EditCopyFilePath: case cmd::EditCopyFullPath: {
+        // A document without a file copies "<new>" as its name.
+        const int part = id == cmd::EditCopyFileName ? paths::FileName
+                         : id == cmd::EditCopyFilePath ? paths::Folder : paths::FullPath;
+        const QString text = m_doc.hasFile() ? paths::pathPart(m_doc.path, part)
+                             : part == paths::Folder ? QString() : QStringLiteral("<new>");
+        QApplication::clipboard()->setText(text);
+        return true;
+    }
+    case cmd::EditBlockComment: case cmd::EditBoxComment: case cmd::EditStreamComment:
+        if (!m_doc.hasFile())
+            return true;   // comments need the file's language settings
+        break;
     default: break;
     }
     if (id >= cmd::DocEncodeAnsi && id <= cmd::DocClearReadOnly && m_text) {

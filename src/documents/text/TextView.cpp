@@ -1,5 +1,7 @@
 #include "documents/text/TextView.h"
 
+#include "documents/text/Assist.h"
+#include "documents/text/EditCommands.h"
 #include "documents/text/Encoding.h"
 #include "language/LanguageStyler.h"
 
@@ -16,6 +18,7 @@ CTextView::CTextView(QWidget* parent) : QsciScintillaBase(parent)
     SendScintilla(SCI_USEPOPUP, 0UL);
     initialZoom_ = int(call(SCI_GETZOOM));
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CTextView::onUpdateUi);
+    assist_ = new CTextAssist(this);
 }
 
 long CTextView::call(unsigned msg, unsigned long w, long l) const
@@ -165,8 +168,9 @@ bool CTextView::command(int id)
     case cmd::ViewToggleFold: toggleFoldAtCaret(); return true;
     case cmd::ViewCollapseAll: foldAll(true); return true;
     case cmd::ViewExpandAll: foldAll(false); return true;
-    default: return false;
+    default: break;
     }
+    return editcmd::runEditCommand(*this, id) || assist_->command(id);
 }
 
 void CTextView::toggleViewFlag(unsigned flag)
@@ -229,4 +233,23 @@ void CTextView::contextMenuEvent(QContextMenuEvent* event)
     }
     event->accept();
     emit contextMenuRequested(global);
+}
+
+QVariant CTextView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query != Qt::ImCursorPosition && query != Qt::ImSurroundingText && query != Qt::ImAnchorPosition)
+        return QsciScintillaBase::inputMethodQuery(query);
+    const long pos = currentPos();
+    const long line = lineFromPosition(pos);
+    const long start = call(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long end = call(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+    std::string before;
+    if (query == Qt::ImSurroundingText) {
+        textRange(start, end, before);
+        return QString::fromUtf8(before.data(), qsizetype(before.size()));
+    }
+    // Offsets in characters from the line's start.
+    const long at = query == Qt::ImAnchorPosition ? qBound(start, anchor(), end) : pos;
+    textRange(start, at, before);
+    return QString::fromUtf8(before.data(), qsizetype(before.size())).size();
 }

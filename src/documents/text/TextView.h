@@ -19,6 +19,8 @@ struct Sci_TextRange {
     char* lpstrText;
 };
 
+class CTextAssist;
+
 class CTextView : public QsciScintillaBase {
     Q_OBJECT
 public:
@@ -51,6 +53,8 @@ public:
     void setViewFlags(unsigned flags) { viewFlags_ = flags; }
     // The zoom the view started with ("Default Zoom").
     int initialZoom() const { return initialZoom_; }
+    // The typing assistance (indentation, call tips, completion, braces, comments).
+    CTextAssist& assist() const { return *assist_; }
 
     // --- component messages ---
     long length() const;
@@ -104,6 +108,10 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The input method is told about the caret's line only: the component would hand it
+    // the whole paragraph, which in a text without blank lines is the whole document, on
+    // every key press.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     long call(unsigned msg, unsigned long w = 0, long l = 0) const;
@@ -118,6 +126,7 @@ private:
     long selectionLength_ = 0;
     unsigned viewFlags_ = 0;
     int initialZoom_ = 0;
+    CTextAssist* assist_ = nullptr;
     mutable long cachedBytes_ = -1;   // documentBytes() of an ANSI document until the text changes
     mutable long cachedLength_ = -1;
 };
