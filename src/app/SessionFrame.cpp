@@ -84,7 +84,7 @@ bool CMainFrame::LoadSession(const QString& path)
     const std::optional<session::Session> s = session::readFile(path);
     if (!s) {
         if (QFileInfo::exists(path))
-            statusBar()->showMessage(texts::str(2110, "%s is not a session file; it was not loaded").replace("%s", path), 10000);
+            statusBar()->showMessage(texts::str(2120, "%s is not a session file; it was not loaded").replace("%s", path), 10000);
         return false;
     }
     long firstLine = 0, xOffset = 0, start = 0, end = 0;
@@ -116,8 +116,8 @@ bool CMainFrame::LoadSession(const QString& path)
         activateChild(remembered);
     if (!missing.isEmpty() && !m_starting)
         statusBar()->showMessage(missing.size() == 1
-                                     ? texts::str(2111, "Not found: %s").replace("%s", missing.first())
-                                     : texts::str(2112, "%d files of the session were not found")
+                                     ? texts::str(2121, "Not found: %s").replace("%s", missing.first())
+                                     : texts::str(2122, "%d files of the session were not found")
                                            .replace("%d", QString::number(missing.size())),
                                  10000);
     return true;
