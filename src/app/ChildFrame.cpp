@@ -7,6 +7,7 @@
 #include "app/commands/MenuModel.h"
 #include "documents/hex/CHexView.h"
 #include "documents/text/Encoding.h"
+#include "documents/text/OutsideChanges.h"
 #include "documents/text/TextFile.h"
 #include "documents/text/TextView.h"
 #include "language/LanguageSwitch.h"
@@ -22,6 +23,8 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 CChildFrame::CChildFrame(CMainFrame& frame) : QWidget(nullptr), m_frame(frame)
@@ -271,6 +274,32 @@ bool CChildFrame::querySave()
     case seams::IDNO: return true;
     default: return false;
     }
+}
+
+bool CChildFrame::checkFile(bool silent)
+{
+    if (m_closing || m_checking)
+        return false;
+    m_checking = true;
+    const textdoc::OutsideChange r = textdoc::checkOutsideChange(
+        m_doc, silent, isModified(), m_frame.dialogParent(), [this] { return reload(); });
+    m_checking = false;
+    if (r == textdoc::OutsideChange::Missing)
+        m_frame.statusBar()->showMessage(textdoc::missingFileText(m_doc.path));
+    if (r != textdoc::OutsideChange::None)
+        updateState();
+    return r != textdoc::OutsideChange::None;
+}
+
+void CChildFrame::postCheckFile()
+{
+    if (m_checkPosted)
+        return;
+    m_checkPosted = true;
+    QTimer::singleShot(0, this, [this] {
+        m_checkPosted = false;
+        checkFile(false);
+    });
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event)

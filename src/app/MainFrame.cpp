@@ -684,6 +684,8 @@ void CMainFrame::updateTabTips()
 void CMainFrame::onActivated()
 {
     CChildFrame* c = activeChild();
+    if (c && c != m_lastActive)
+        c->postCheckFile();
     if (c && c != m_lastActive && c->view())
         c->view()->setFocus();
     m_lastActive = c;
@@ -958,4 +960,8 @@ void CMainFrame::watchDrops(QWidget* widget)
 void CMainFrame::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    // Coming back to the editor: has the active document's file changed meanwhile?
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_starting && !m_closing)
+        if (CChildFrame* c = activeChild())
+            c->postCheckFile();
 }
