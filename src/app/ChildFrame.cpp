@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -268,6 +269,8 @@ bool CChildFrame::querySave()
 {
     if (!isModified())
         return true;
+    // No file check starts while the question is up.
+    const QScopedValueRollback<bool> busy(m_checking, true);
     const QString text = texts::str(1050, "Save changes to: %s?").replace(QLatin1String("%s"), title());
     switch (seams::message(m_frame.dialogParent(), text, seams::MB_YESNOCANCEL | seams::MB_ICONWARNING)) {
     case seams::IDYES: return save();
@@ -298,7 +301,10 @@ void CChildFrame::postCheckFile()
     m_checkPosted = true;
     QTimer::singleShot(0, this, [this] {
         m_checkPosted = false;
-        checkFile(false);
+        // A document taken out of the document area is closing: it is not checked.
+        auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+        if (sub && sub->mdiArea())
+            checkFile(false);
     });
 }
 
