@@ -8,6 +8,7 @@
 #include "documents/hex/CHexView.h"
 #include "documents/text/Assist.h"
 #include "documents/text/Encoding.h"
+#include "documents/text/OutsideChanges.h"
 #include "documents/text/TextFile.h"
 #include "documents/text/TextView.h"
 #include "language/LanguageSwitch.h"
@@ -23,6 +24,9 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QScopedValueRollback>
+#include <QTimer>
 #include <QVBoxLayout>
 
 CChildFrame::CChildFrame(CMainFrame& frame) : QWidget(nullptr), m_frame(frame)
@@ -268,12 +272,43 @@ bool CChildFrame::querySave()
 {
     if (!isModified())
         return true;
+    // No file check starts while the question is up.
+    const QScopedValueRollback<bool> busy(m_checking, true);
     const QString text = texts::str(1050, "Save changes to: %s?").replace(QLatin1String("%s"), title());
     switch (seams::message(m_frame.dialogParent(), text, seams::MB_YESNOCANCEL | seams::MB_ICONWARNING)) {
     case seams::IDYES: return save();
     case seams::IDNO: return true;
     default: return false;
     }
+}
+
+bool CChildFrame::checkFile(bool silent)
+{
+    if (m_closing || m_checking)
+        return false;
+    m_checking = true;
+    const textdoc::OutsideChange r = textdoc::checkOutsideChange(
+        m_doc, silent, isModified(), m_frame.dialogParent(), [this] { return reload(); });
+    m_checking = false;
+    if (r == textdoc::OutsideChange::Missing)
+        m_frame.statusBar()->showMessage(textdoc::missingFileText(m_doc.path));
+    if (r != textdoc::OutsideChange::None)
+        updateState();
+    return r != textdoc::OutsideChange::None;
+}
+
+void CChildFrame::postCheckFile()
+{
+    if (m_checkPosted)
+        return;
+    m_checkPosted = true;
+    QTimer::singleShot(0, this, [this] {
+        m_checkPosted = false;
+        // A document taken out of the document area is closing: it is not checked.
+        auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+        if (sub && sub->mdiArea())
+            checkFile(false);
+    });
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event)

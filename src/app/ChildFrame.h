@@ -45,6 +45,13 @@ public:
 
     // Asks about unsaved changes (Yes saves, No discards, Cancel keeps the document).
     bool querySave();
+
+    // Whether the file changed on disk since it was loaded or saved. Unless `silent`,
+    // asks whether to reload a changed file and reports a vanished one in the status bar.
+    // Ignored (false) while the document is closing or a check is already running.
+    bool checkFile(bool silent);
+    // Queues one check (when the document or the main frame is activated).
+    void postCheckFile();
     // Close (103): closes the document's window after asking.
     bool closeDocument();
 
@@ -93,6 +100,8 @@ private:
     CHexView* m_hex = nullptr;
     LanguageState m_language;
     bool m_closing = false;
+    bool m_checking = false;       // a file check (and its question) is running
+    bool m_checkPosted = false;
     bool m_monitorClipboard = false;
     QMetaObject::Connection m_clipboardConnection;
 };

@@ -1,4 +1,5 @@
 #include "app/MainFrame.h"
+#include "app/SaveModifiedDialog.h"
 #include "app/AppSettings.h"
 #include "app/ChildFrame.h"
 #include "app/CommandLine.h"
@@ -32,6 +33,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScopedValueRollback>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -454,12 +458,7 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
     case cmd::FileCloseAll: closeAllDocuments(); return true;
     case cmd::FileLoadSession: loadSessionCommand(); return true;
     case cmd::FileSaveSession: saveSessionCommand(); return true;
-    case cmd::FileSaveAll:
-        // Every modified document is saved; one that is not (a cancelled name) stops nothing.
-        for (CChildFrame* c : children())
-            if (c->isModified())
-                c->save();
-        return true;
+    case cmd::FileSaveAll: saveModified(false); return true;
     case cmd::AppExit: requestExit(); return true;
     case cmd::FilePrint: return true;   // printing is not offered
     case cmd::EditCut: case cmd::EditCopy: case cmd::EditPaste: editCommand(id); return true;
@@ -592,11 +591,56 @@ QString CMainFrame::saveFolder() const
     return QDir::currentPath();
 }
 
+bool CMainFrame::saveModified(bool prompt)
+{
+    QList<QPointer<CChildFrame>> modified;
+    QList<SaveItem> items;
+    for (CChildFrame* c : children()) {
+        if (!c->isModified())
+            continue;
+        modified << c;
+        const QString& path = c->path();
+        SaveItem item;
+        if (paths::hasFile(path)) {
+            item.name = paths::pathPart(path, paths::FileName);
+            item.description = path;
+            const QFileInfo info(path);
+            if (info.exists())
+                item.lastModified = QLocale().toString(info.lastModified(), QLocale::ShortFormat);
+        } else {
+            item.name = c->title();
+            item.description = texts::str(1047, "New");
+        }
+        items << item;
+    }
+    if (modified.isEmpty())
+        return true;
+    // No file check (and no second question) while this one is up.
+    const QScopedValueRollback<bool> busy(m_savePrompting, true);
+    if (prompt) {
+        const int answer = saveModifiedPrompt().ask(dialogParent(), items);
+        if (answer == seams::IDNO)
+            return true;
+        if (answer != seams::IDYES)
+            return false;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    bool saved = true;
+    for (const QPointer<CChildFrame>& c : modified) {
+        if (c && !c->save()) {
+            saved = false;
+            break;
+        }
+    }
+    if (prompt)
+        QGuiApplication::restoreOverrideCursor();
+    return saved;
+}
+
 bool CMainFrame::closeAllDocuments()
 {
-    for (CChildFrame* c : children())
-        if (!c->querySave())
-            return false;
+    if (!saveModified(true))
+        return false;
     writeAutomaticSession();
     for (CChildFrame* c : children()) {
         if (QMdiSubWindow* sub = subWindowOf(c)) {
@@ -692,6 +736,8 @@ void CMainFrame::updateTabTips()
 void CMainFrame::onActivated()
 {
     CChildFrame* c = activeChild();
+    if (c && c != m_lastActive && !m_savePrompting && !m_closePrompting)
+        c->postCheckFile();
     if (c && c != m_lastActive && c->view())
         c->view()->setFocus();
     m_lastActive = c;
@@ -966,4 +1012,9 @@ void CMainFrame::watchDrops(QWidget* widget)
 void CMainFrame::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    // Coming back to the editor: has the active document's file changed meanwhile?
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_starting && !m_closing
+        && !m_savePrompting && !m_closePrompting)
+        if (CChildFrame* c = activeChild())
+            c->postCheckFile();
 }

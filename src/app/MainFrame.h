@@ -92,6 +92,11 @@ public:
     cmd::UiSnapshot snapshot() const;
     void refreshStatus();
 
+    // Saves the modified documents, in tab order. With `prompt` the user is asked first
+    // (Yes saves them, No saves nothing, Cancel stops); without it every one is saved. False
+    // when the caller must not go on: cancelled, or a document was not saved.
+    bool saveModified(bool prompt);
+
     // File > Exit, the window's close button and the termination signals all end here.
     void requestExit();
 
@@ -146,6 +151,7 @@ private:
     bool m_starting = true;
     bool m_closing = false;
     bool m_closePrompting = false;   // the save prompts of a close are up
+    bool m_savePrompting = false;    // saveModified is asking or saving
     QList<QStringList> m_pendingHandOvers;   // (directory, command line) held during them
     bool m_clipboardHasText = false;
     QMdiArea* m_area = nullptr;

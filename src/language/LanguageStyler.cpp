@@ -1,6 +1,7 @@
 #include "language/LanguageStyler.h"
 
 #include "language/LexerAliases.h"
+#include "documents/text/Markers.h"
 
 #include <Qsci/qsciscintillabase.h>
 #include <QAbstractScrollArea>
@@ -329,9 +330,9 @@ LanguageState ApplyLanguage(QsciScintillaBase* sci, LanguageTable& table, int in
     Send(sci, SB::SCI_SETENDATLASTLINE, static_cast<unsigned long>(props.LookupInt("end.at.last.line", 1)));
     Send(sci, SB::SCI_SETCARETSTICKY, static_cast<unsigned long>(props.LookupInt("caret.sticky", 0)));
 
-    Send(sci, SB::SCI_MARKERSETFORE, 1, 0);
-    Send(sci, SB::SCI_MARKERSETBACK, 1, long(Rgb(0, 255, 255)));
-    Send(sci, SB::SCI_MARKERDEFINE, 1, SB::SC_MARK_CIRCLE);
+    Send(sci, SB::SCI_MARKERSETFORE, textdoc::kBookmarkMarker, 0);
+    Send(sci, SB::SCI_MARKERSETBACK, textdoc::kBookmarkMarker, long(Rgb(0, 255, 255)));
+    Send(sci, SB::SCI_MARKERDEFINE, textdoc::kBookmarkMarker, SB::SC_MARK_CIRCLE);
     Send(sci, SB::SCI_SETMARGINSENSITIVEN, 1, 1);
 
     st.indentAutomatic = props.LookupInt("indent.automatic", 0) != 0;
@@ -366,14 +367,15 @@ LanguageState ApplyLanguage(QsciScintillaBase* sci, LanguageTable& table, int in
         st.wordCharacters = styling::kDefaultWordCharacters;
     }
 
-    for (int indicator : {26, 27, 28, 29, 31}) {
+    for (int indicator : {textdoc::kFirstSpareIndicator, textdoc::kFirstSpareIndicator + 1,
+                          textdoc::kFirstSpareIndicator + 2, textdoc::kOccurrenceIndicator, textdoc::kMarkIndicator}) {
         const unsigned long i = static_cast<unsigned long>(indicator);
         Send(sci, SB::SCI_INDICSETSTYLE, i, SB::INDIC_ROUNDBOX);
         Send(sci, SB::SCI_INDICSETALPHA, i, 100);
         Send(sci, SB::SCI_INDICSETUNDER, i, 1);
     }
-    Send(sci, SB::SCI_INDICSETFORE, 29, long(Rgb(255, 255, 0)));
-    Send(sci, SB::SCI_INDICSETFORE, 31, long(Rgb(255, 0, 0)));
+    Send(sci, SB::SCI_INDICSETFORE, textdoc::kOccurrenceIndicator, long(Rgb(255, 255, 0)));
+    Send(sci, SB::SCI_INDICSETFORE, textdoc::kMarkIndicator, long(Rgb(255, 0, 0)));
 
     const QPalette palette = QGuiApplication::palette();
     Send(sci, SB::SCI_SETSELFORE, 1, long(FromQColor(palette.color(QPalette::Active, QPalette::HighlightedText))));

@@ -132,7 +132,16 @@ CommandState menuState(const UiSnapshot& s, int id)
         return st;
     }
 
+    if (inRange(id, ViewCollapseLevel1, ViewCollapseLevel1 + 7) || inRange(id, ViewExpandLevel1, ViewExpandLevel1 + 7)) {
+        st.enabled = text;
+        return st;
+    }
+
     // Search
+    if (id == SearchGoTo) {
+        st.enabled = text;
+        return st;
+    }
     if (inRange(id, SearchFind, SearchPreviousBookmark)) {
         if (id == SearchFindInFiles)
             st.enabled = true;

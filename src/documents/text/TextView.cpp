@@ -3,6 +3,8 @@
 #include "documents/text/Assist.h"
 #include "documents/text/EditCommands.h"
 #include "documents/text/Encoding.h"
+#include "documents/text/GoToLineDialog.h"
+#include "documents/text/Marks.h"
 #include "language/LanguageStyler.h"
 
 #include "app/commands/CommandTable.h"
@@ -19,6 +21,17 @@ CTextView::CTextView(QWidget* parent) : QsciScintillaBase(parent)
     initialZoom_ = int(call(SCI_GETZOOM));
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &CTextView::onUpdateUi);
     assist_ = new CTextAssist(this);
+    // Bookmarks, folding and the occurrence highlight (scrolls arrive as updates too).
+    connect(this, &QsciScintillaBase::SCN_MARGINCLICK, this,
+            [this](int position, int modifiers, int margin) { marks::marginClick(*this, margin, position, modifiers); });
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int type, const char*, int, int, int line, int now, int prev, int, int) {
+                if (type & SC_MOD_CHANGEFOLD)
+                    marks::foldChanged(*this, line, now, prev);
+            });
+    connect(this, &QsciScintillaBase::SCN_NEEDSHOWN, this,
+            [this](int position, int length) { marks::needShown(*this, position, length); });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { marks::highlightOccurrences(*this); });
 }
 
 long CTextView::call(unsigned msg, unsigned long w, long l) const
@@ -168,9 +181,10 @@ bool CTextView::command(int id)
     case cmd::ViewToggleFold: toggleFoldAtCaret(); return true;
     case cmd::ViewCollapseAll: foldAll(true); return true;
     case cmd::ViewExpandAll: foldAll(false); return true;
+    case cmd::SearchGoTo: marks::goToLine(*this); return true;
     default: break;
     }
-    return editcmd::runEditCommand(*this, id) || assist_->command(id);
+    return marks::command(*this, id) || editcmd::runEditCommand(*this, id) || assist_->command(id);
 }
 
 void CTextView::toggleViewFlag(unsigned flag)

@@ -120,10 +120,10 @@ TEST(MenuStates, ModifiedReadOnlyAndHexDocuments)
     EXPECT_TRUE(checked(s, 700));
     EXPECT_FALSE(checked(s, 705));
     EXPECT_TRUE(on(s, 705));
-    for (int id : {112, 305, 306, 408, 410, 500, 504, 681, 682})
+    for (int id : {112, 305, 306, 320, 330, 407, 408, 410, 500, 504, 681, 682})
         EXPECT_FALSE(on(s, id)) << id;
     EXPECT_FALSE(checked(s, 306));
-    for (int id : {102, 400, 402, 407, 680, 683, 800})
+    for (int id : {102, 400, 402, 680, 683, 800})
         EXPECT_TRUE(on(s, id)) << id;
 }
 

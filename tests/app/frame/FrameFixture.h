@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
+#include "app/SaveModifiedDialog.h"
 #include "documents/text/TextView.h"
 #include "language/LanguageTable.h"
 #include "platform/Registry.h"
@@ -47,6 +48,7 @@ struct FrameFixture : ::testing::Test {
     std::unique_ptr<CMainFrame> frame;
     seams::ScriptedMessageBox box;
     seams::ScriptedFileDialogs dialogs;
+    ScriptedSaveModifiedPrompt saves;   // the several-documents question (Cancel unless told)
     std::unique_ptr<seams::ScopedMessageBox> boxScope;
     std::unique_ptr<seams::ScopedFileDialogs> dialogScope;
 
@@ -56,6 +58,7 @@ struct FrameFixture : ::testing::Test {
         registry::setUserStorePath(data.filePath("registry.txt"));   // never the user's own
         boxScope = std::make_unique<seams::ScopedMessageBox>(&box);
         dialogScope = std::make_unique<seams::ScopedFileDialogs>(&dialogs);
+        setSaveModifiedPrompt(&saves);
         writeIni();
         settings = std::make_unique<AppSettings>(program.path());
         languages = std::make_unique<LanguageTable>();
@@ -78,10 +81,13 @@ struct FrameFixture : ::testing::Test {
     {
         if (frame) {
             box.defaultAnswer = seams::IDNO;   // never keep the test waiting on a prompt
+            saves.answers.clear();
+            saves.defaultAnswer = seams::IDNO;
             frame->close();
             frame.reset();
         }
         pump();
+        setSaveModifiedPrompt(nullptr);
         qunsetenv("VELMO_DATA_DIR");
         registry::setUserStorePath(QString());
     }

@@ -192,16 +192,18 @@ TEST_F(FrameTest, ExitStopsWhenTheUserCancels)
     start();
     CChildFrame* c = frame->OpenFile(write("e.txt", "abc"));
     c->textView()->addText(std::string("x"));
-    box.answers = {seams::IDCANCEL};
+    saves.answers = {seams::IDCANCEL};
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(frame->children().size(), 1);
     // Save As on a new document cancelled while exiting also stops the exit.
     frame->OnCommand(100);
     frame->activeChild()->textView()->addText(std::string("new text"));
-    box.answers = {seams::IDNO, seams::IDYES};
+    saves.answers = {seams::IDYES};
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(frame->children().size(), 2);
-    EXPECT_EQ(read(files.filePath("e.txt")), QByteArray("abc"));
+    // The documents are saved in tab order up to the one that was not.
+    EXPECT_EQ(read(files.filePath("e.txt")), QByteArray("xabc"));
+    EXPECT_TRUE(frame->children().last()->isModified());
 }
 
 TEST_F(FrameTest, ReadOnlyFileAndDocument)
@@ -264,7 +266,7 @@ TEST_F(FrameTest, StatusBarShowsPositionSizeEncodingAndMode)
     EXPECT_EQ(panes->pane(4)->text(), "OVR");
     EXPECT_TRUE(panes->pane(1)->text().startsWith("Offset 0H 0"));
 
-    box.answers = {seams::IDNO};   // the encoding change is not saved
+    saves.answers = {seams::IDNO};   // the encoding change is not saved
     frame->OnCommand(105);   // Close All
     pump();
     EXPECT_EQ(panes->pane(1)->text(), "");

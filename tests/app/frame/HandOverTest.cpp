@@ -41,6 +41,13 @@ struct LingeringBox : seams::IMessageBox {
     }
 };
 
+// The several-documents question put up as a lingering box.
+struct LingeringPrompt : ISaveModifiedPrompt {
+    LingeringBox& box;
+    explicit LingeringPrompt(LingeringBox& b) : box(b) {}
+    int ask(QWidget* parent, const QList<SaveItem>&) override { return box.show(parent, QString(), QString(), 0); }
+};
+
 // A second start of the real program with `args`, from `cwd`, against the runtime folder
 // under `xdg`.
 void startSecond(QProcess& second, const QString& xdg, const QString& dataDir, const QString& cwd,
@@ -181,7 +188,8 @@ TEST_F(HandOverFrameTest, AHandOverWhileTheFrameIsClosingIsNotLost)
     };
     lingering.until = [&] { return handedOver >= 0; };
     lingering.answer = seams::IDCANCEL;
-    seams::setMessageBox(&lingering);
+    LingeringPrompt lingeringPrompt(lingering);
+    setSaveModifiedPrompt(&lingeringPrompt);
     EXPECT_FALSE(frame->close());
     client.join();
     EXPECT_EQ(handedOver, 0);
@@ -194,7 +202,7 @@ TEST_F(HandOverFrameTest, AHandOverWhileTheFrameIsClosingIsNotLost)
     lingering.until = [] { return true; };
     lingering.answer = seams::IDNO;
     EXPECT_FALSE(frame->close());
-    seams::setMessageBox(&box);
+    setSaveModifiedPrompt(&saves);
     pump(20);
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(openPaths(), QStringList{late});

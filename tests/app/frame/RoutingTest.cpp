@@ -330,7 +330,7 @@ TEST_F(RoutingTest, ToolbarAndTabContextMenus)
     EXPECT_EQ(openPaths(), QStringList({files.filePath("t2.txt")}));
 }
 
-TEST_F(RoutingTest, SaveAllGoesOnAfterACancelledSave)
+TEST_F(RoutingTest, SaveAllStopsAtACancelledSave)
 {
     start();
     frame->OnCommand(cmd::FileNew);
@@ -342,9 +342,17 @@ TEST_F(RoutingTest, SaveAllGoesOnAfterACancelledSave)
     named->textView()->addText(std::string("more "));
     dialogs.answers.push_back({});   // the new document's name is not given
     frame->OnCommand(cmd::FileSaveAll);
+    // Saving goes in tab order and stops at the document that was not saved.
     EXPECT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(read(path), QByteArray("more old"));
+    EXPECT_EQ(read(path), QByteArray("old"));
     EXPECT_TRUE(fresh->isModified());
+    EXPECT_TRUE(named->isModified());
+    // Given a name, every modified document is saved.
+    answerDialog({files.filePath("fresh.txt")});
+    frame->OnCommand(cmd::FileSaveAll);
+    EXPECT_EQ(read(files.filePath("fresh.txt")), QByteArray("new text"));
+    EXPECT_EQ(read(path), QByteArray("more old"));
+    EXPECT_FALSE(fresh->isModified());
     EXPECT_FALSE(named->isModified());
 }
 
