@@ -136,6 +136,8 @@ CommandState menuState(const UiSnapshot& s, int id)
     if (inRange(id, SearchFind, SearchPreviousBookmark)) {
         if (id == SearchFindInFiles)
             st.enabled = true;
+        else if (id >= SearchFindNext && id <= SearchFindPrevWord)
+            st.enabled = text;   // a hex view is never searched
         else if (id <= SearchGoTo)
             st.enabled = doc;
         else
@@ -242,6 +244,11 @@ CommandState toolbarState(const UiSnapshot& s, int id)
         break;
     case FileSaveAll: case ViewZoomIn: case ViewZoomOut: case SearchFind: case SearchReplace:
         st.enabled = s.documentCount > 0;
+        if (id == SearchFind || id == SearchReplace)
+            st.enabled = st.enabled && !s.searchDialogOpen;
+        break;
+    case SearchFindInFiles:
+        st.enabled = !s.searchDialogOpen;
         break;
     case ViewWordWrap: case ViewEndOfLine:
         st.enabled = text;
