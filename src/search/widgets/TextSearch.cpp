@@ -181,6 +181,10 @@ int replaceAll(SB& v, const SearchOptions& o)
     if (!found || ts > end)
         return 0;
 
+    // One modification notice per replacement would cost time in proportion to the text
+    // each (the component's accessibility layer measures it): the loop runs without them.
+    const long eventMask = send(v, SB::SCI_GETMODEVENTMASK);
+    send(v, SB::SCI_SETMODEVENTMASK, 0);
     send(v, SB::SCI_BEGINUNDOACTION);
     int count = 0;
     long next = start;
@@ -206,6 +210,7 @@ int replaceAll(SB& v, const SearchOptions& o)
     else
         send(v, SB::SCI_SETSEL, static_cast<unsigned long>(std::min(next, end)), std::min(next, end));
     send(v, SB::SCI_ENDUNDOACTION);
+    send(v, SB::SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
     return count;
 }
 
