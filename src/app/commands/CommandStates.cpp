@@ -136,8 +136,6 @@ CommandState menuState(const UiSnapshot& s, int id)
     if (inRange(id, SearchFind, SearchPreviousBookmark)) {
         if (id == SearchFindInFiles)
             st.enabled = true;
-        else if (id >= SearchFindNext && id <= SearchFindPrevWord)
-            st.enabled = text;   // a hex view is never searched
         else if (id <= SearchGoTo)
             st.enabled = doc;
         else
