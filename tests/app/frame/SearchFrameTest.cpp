@@ -393,3 +393,29 @@ TEST_F(SearchFrameTest, DocumentWithoutFileIsReachedWhileOpen)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SearchFrameTest, Screenshot)
+{
+    const QByteArray dir = qgetenv("VELMO_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "set VELMO_SCREENSHOT_DIR to save pictures of the Find dialog and a result view";
+    start();
+    frame->resize(1100, 720);
+    QByteArray text;
+    for (int i = 1; i <= 40; ++i)
+        text += "int value" + QByteArray::number(i) + " = compute(" + QByteArray::number(i) + "); // value\n";
+    CTextView* v = openAndFocus("demo.cpp", text);
+    ASSERT_TRUE(v);
+    v->setSel(4, 4);
+    key(v, Qt::Key_F, Qt::ControlModifier);
+    SearchDialog* d = dialog(SearchDialog::Find);
+    ASSERT_TRUE(d);
+    click(d, 110);
+    pump(300);
+    frame->grab().save(QString::fromUtf8(dir) + "/find-results.png");
+    d->grab().save(QString::fromUtf8(dir) + "/find-dialog.png");
+}
+
+} // namespace
