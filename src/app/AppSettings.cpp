@@ -101,9 +101,9 @@ void AppSettings::reload()
     find2Fore = ReadInt(E, "Find2Fore", 0);
     find2Back = ReadInt(E, "Find2Back", 0xFFFFFF);
 
-    findText = ReadString("SEARCH", "FindText");
-    replaceText = ReadString("SEARCH", "ReplaceText");
-    searchMask = ReadInt("SEARCH", "SearchMask", 0);
+    search.setFindText(ReadString("SEARCH", "FindText"));
+    search.setReplaceText(ReadString("SEARCH", "ReplaceText"));
+    search.flags = unsigned(ReadInt("SEARCH", "SearchMask", 0)) & ~unsigned(search::Mask::MatchSelected);
 
     lastUpdate = ReadInt("UPDATE", "LastUpdate", 0);
     updateInterval = ReadInt("UPDATE", "UpdateInterval", 3);
@@ -159,5 +159,5 @@ void AppSettings::SaveAtExit()
     WriteInt("EDITOR", "EditorMask", int(editorMask));
     WriteString("SEARCH", "FindText", findText);
     WriteString("SEARCH", "ReplaceText", replaceText);
-    WriteInt("SEARCH", "SearchMask", searchMask);
+    WriteInt("SEARCH", "SearchMask", int(search.flags & ~unsigned(search::Mask::MatchSelected)));
 }

@@ -2,6 +2,7 @@
 // The process-wide settings object: knows the program folder, velmo.ini, the data folder and
 // the registry, reads velmo.ini at construction and offers typed access to it.
 #include "platform/ProfileFile.h"
+#include "search/SearchOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -94,10 +95,10 @@ public:
     int find1Fore = 0, find1Back = 0xFFFFFF;
     int find2Fore = 0, find2Back = 0xFFFFFF;
 
-    // [SEARCH]
-    QString findText;
-    QString replaceText;
-    int searchMask = 0;
+    // [SEARCH]: the search record every search dialog and command shares.
+    search::SearchOptions search;
+    QString& findText = search.findText;
+    QString& replaceText = search.replaceText;
 
     // [UPDATE]
     int lastUpdate = 0;

@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/FrameShell.h"
 #include "app/RecentFilesMenu.h"
+#include "app/SearchCommands.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -188,6 +189,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_status = new cmd::StatusPanes(statusBar());
     statusBar()->setVisible(true);   // the status bar always starts visible
     m_shell = new CFrameShell(*this);
+    m_search = new CSearchCommands(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -473,6 +475,9 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
     case cmd::DockCommand: case cmd::DockFindResult1: case cmd::DockFindResult2:
         return m_shell->onCommand(id, fromAccelerator);
     case cmd::SearchMsdn: searchLookup(); return true;
+    case cmd::SearchFind: case cmd::SearchReplace: case cmd::SearchFindNext: case cmd::SearchFindPrevious:
+    case cmd::SearchFindNextWord: case cmd::SearchFindPrevWord: case cmd::SearchAddMark:
+        return m_search->onCommand(id);
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
         return true;
@@ -769,6 +774,7 @@ cmd::UiSnapshot CMainFrame::snapshot() const
     s.statusBarVisible = statusBar()->isVisible();
     if (m_shell)
         m_shell->fillSnapshot(s);
+    s.searchDialogOpen = m_search && m_search->dialogOpen();
     if (!c)
         return s;
     const textdoc::DocumentRecord& rec = c->record();

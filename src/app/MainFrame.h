@@ -11,6 +11,7 @@
 class AppSettings;
 class CChildFrame;
 class CFrameShell;
+class CSearchCommands;
 class LanguageTable;
 class RecentFiles;
 class RecentFilesMenu;
@@ -69,6 +70,7 @@ public:
     cmd::CommandUi* commandUi() const { return m_ui; }
     cmd::StatusPanes* statusPanes() const { return m_status; }
     CFrameShell* shell() const { return m_shell; }
+    CSearchCommands* searchCommands() const { return m_search; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -159,6 +161,7 @@ private:
     cmd::KeyDispatcher* m_keys = nullptr;
     cmd::StatusPanes* m_status = nullptr;
     CFrameShell* m_shell = nullptr;   // panels, window modes, tray
+    CSearchCommands* m_search = nullptr;   // search dialogs, commands and result views
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;

@@ -251,6 +251,11 @@ CommandState toolbarState(const UiSnapshot& s, int id)
         break;
     case FileSaveAll: case ViewZoomIn: case ViewZoomOut: case SearchFind: case SearchReplace:
         st.enabled = s.documentCount > 0;
+        if (id == SearchFind || id == SearchReplace)
+            st.enabled = st.enabled && !s.searchDialogOpen;
+        break;
+    case SearchFindInFiles:
+        st.enabled = !s.searchDialogOpen;
         break;
     case ViewWordWrap: case ViewEndOfLine:
         st.enabled = text;

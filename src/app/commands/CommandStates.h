@@ -31,6 +31,7 @@ struct UiSnapshot {
     bool clipboardHasText = false;
     bool focusedEditHasSelection = false;   // an edit field outside the documents has the focus and a selection
     int documentCount = 0;
+    bool searchDialogOpen = false;          // a Find, Replace or Find in Files dialog is open
     int activeDocument = -1;                // position of the active document in tab order
     QStringList documentPaths;              // every document's path in tab order (Window menu list)
 
