@@ -258,7 +258,12 @@ IoResult loadText(CTextView& view, const QString& path, int openMode, LoadKind k
     }
     keepTail(view, keptBytes, source == Source::Utf16BE ? EncUtf16BE : EncUtf16LE);
 
-    view.setSel(0, 0);
+    // The caret goes to the start without asking the component to scroll it into view:
+    // that would lay out the whole first line now, and again when the styled text is
+    // painted, which costs in proportion to the line's length.
+    view.SendScintilla(QsciScintillaBase::SCI_SETEMPTYSELECTION, 0UL);
+    view.SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 0UL);
+    view.SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, 0UL);
     view.endUndoAction();
     view.setUndoCollection(true);
     view.setEolMode(eol);
