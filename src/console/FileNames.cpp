@@ -75,4 +75,18 @@ bool readWholeFile(uview path, std::string& bytes)
     return ok;
 }
 
+bool writeAll(int fd, std::string_view bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
 } // namespace console

@@ -4,9 +4,13 @@
 // found, listed and passed on unchanged.
 #include "console/Text.h"
 
+#include <string_view>
 #include <vector>
 
 namespace console {
+
+// Writes every byte to the descriptor, going on after interruptions; false on the first failure.
+bool writeAll(int fd, std::string_view bytes);
 
 bool pathExists(uview path);
 bool isDirectory(uview path);

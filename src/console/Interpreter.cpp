@@ -21,21 +21,6 @@
 
 namespace console {
 
-// Writes every byte, going on after interruptions; false on the first failure.
-static bool writeAll(int fd, std::string_view bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
 ProcessorSettings readProcessorSettings()
 {
     ProcessorSettings s;

@@ -1,5 +1,7 @@
 #include "console/TerminalConsole.h"
 
+#include "console/FileNames.h"
+
 #include <cerrno>
 #include <termios.h>
 #include <unistd.h>
@@ -7,19 +9,6 @@
 namespace console {
 
 namespace {
-
-void writeAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += size_t(n);
-    }
-}
 
 // Console colour index (blue 1, green 2, red 4, intensity 8) to an ANSI colour.
 int ansiColour(int c)

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -125,5 +126,26 @@ struct FrameFixture : ::testing::Test {
         for (CChildFrame* c : frame->children())
             out << c->path();
         return out;
+    }
+    // Opens a file and gives its view the keyboard, as a user clicking into it would.
+    CTextView* openAndFocus(const QString& name, const QByteArray& bytes)
+    {
+        CChildFrame* c = frame->OpenFile(write(name, bytes));
+        if (!c || !c->textView()) {
+            ADD_FAILURE() << "no text view";
+            return nullptr;
+        }
+        frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(frame.get()))
+            ADD_FAILURE() << "the frame did not become active";
+        c->textView()->setFocus();
+        pump(10);
+        return c->textView();
+    }
+
+    static void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::keyClick(w, k, m);
+        pump();
     }
 };

@@ -23,26 +23,7 @@ struct MarksFixture : FrameFixture {
         f.write("[EDITOR]\nEditorMask=2560\n");
     }
 
-    CTextView* openAndFocus(const QString& name, const QByteArray& bytes)
-    {
-        CChildFrame* c = frame->OpenFile(write(name, bytes));
-        if (!c || !c->textView()) {
-            ADD_FAILURE() << "no text view";
-            return nullptr;
-        }
-        frame->activateWindow();
-        if (!QTest::qWaitForWindowActive(frame.get()))
-            ADD_FAILURE() << "the frame did not become active";
-        c->textView()->setFocus();
-        pump(10);
-        return c->textView();
-    }
 
-    static void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
-    {
-        QTest::keyClick(w, k, m);
-        pump();
-    }
 
     static long sci(CTextView* v, unsigned msg, unsigned long w = 0, long l = 0)
     {

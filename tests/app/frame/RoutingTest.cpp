@@ -35,27 +35,7 @@ struct RoutingTest : FrameFixture {
         f.write("[EDITOR]\nEditorMask=512\n");
     }
 
-    // Opens a file and gives its view the keyboard, as a user clicking into it would.
-    CTextView* openAndFocus(const QString& name, const QByteArray& bytes)
-    {
-        CChildFrame* c = frame->OpenFile(write(name, bytes));
-        if (!c || !c->textView()) {
-            ADD_FAILURE() << "no text view";
-            return nullptr;
-        }
-        frame->activateWindow();
-        if (!QTest::qWaitForWindowActive(frame.get()))
-            ADD_FAILURE() << "the frame did not become active";
-        c->textView()->setFocus();
-        pump(10);
-        return c->textView();
-    }
 
-    static void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
-    {
-        QTest::keyClick(w, k, m);
-        pump();
-    }
 
     // A main-menu item as the user finds it: the menu opens (states are computed), the
     // item is chosen if it is enabled.

@@ -46,20 +46,6 @@ struct SearchFrameTest : FrameFixture {
         registry::setUserStorePath(QString());
     }
 
-    CTextView* openAndFocus(const QString& name, const QByteArray& bytes)
-    {
-        CChildFrame* c = frame->OpenFile(write(name, bytes));
-        if (!c || !c->textView()) {
-            ADD_FAILURE() << "no text view";
-            return nullptr;
-        }
-        frame->activateWindow();
-        if (!QTest::qWaitForWindowActive(frame.get()))
-            ADD_FAILURE() << "the frame did not become active";
-        c->textView()->setFocus();
-        pump(10);
-        return c->textView();
-    }
     // The user clicks back into the document.
     void refocus(CTextView* v)
     {
@@ -68,11 +54,6 @@ struct SearchFrameTest : FrameFixture {
             ADD_FAILURE() << "the frame did not become active";
         v->setFocus();
         pump(10);
-    }
-    static void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
-    {
-        QTest::keyClick(w, k, m);
-        pump();
     }
     static std::string selected(CTextView* v)
     {
