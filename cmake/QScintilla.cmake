@@ -12,6 +12,11 @@ set(VELMO_QSCINTILLA_SOURCE "${CMAKE_SOURCE_DIR}/third_party/qscintilla2/source"
 option(VELMO_SYSTEM_QSCINTILLA "Use the installed QScintilla library even when its source is there" OFF)
 
 set(_qsci ${VELMO_QSCINTILLA_SOURCE})
+# Either way our code compiles against the installed development headers (the same source
+# version as the fetched package; the patches change no header). The library ships no CMake
+# or pkg-config file, so they are found by hand.
+find_path(QSCINTILLA_INCLUDE_DIR Qsci/qsciscintillabase.h
+    PATHS /usr/include/x86_64-linux-gnu/qt6 /usr/include/qt6 /usr/include/aarch64-linux-gnu/qt6)
 if(NOT VELMO_SYSTEM_QSCINTILLA AND EXISTS ${_qsci}/src/PlatQt.cpp AND EXISTS ${_qsci}/scintilla/src/Editor.cpp)
   message(STATUS "QScintilla: building the patched component from ${_qsci}")
   find_package(Qt6 REQUIRED COMPONENTS PrintSupport)
@@ -46,11 +51,6 @@ if(NOT VELMO_SYSTEM_QSCINTILLA AND EXISTS ${_qsci}/src/PlatQt.cpp AND EXISTS ${_
   target_compile_options(velmo_qscintilla PRIVATE -w -g0)
   target_link_libraries(velmo_qscintilla PRIVATE Qt6::Widgets Qt6::PrintSupport)
 
-  # Users compile against the headers of the installed development package: they come
-  # from the same source package version (install-deps fetches the installed version), and
-  # the patches change no header.
-  find_path(QSCINTILLA_INCLUDE_DIR Qsci/qsciscintillabase.h
-    PATHS /usr/include/x86_64-linux-gnu/qt6 /usr/include/qt6 /usr/include/aarch64-linux-gnu/qt6)
   if(NOT QSCINTILLA_INCLUDE_DIR)
     message(FATAL_ERROR "QScintilla for Qt 6 headers not found: run scripts/install-deps")
   endif()
@@ -64,9 +64,6 @@ else()
     message(WARNING "QScintilla source not found in ${_qsci}: using the installed library, "
                     "which is slow on very long lines. Run scripts/install-deps to fetch the source.")
   endif()
-  # QScintilla for Qt 6 ships no CMake or pkg-config file: find it by hand.
-  find_path(QSCINTILLA_INCLUDE_DIR Qsci/qsciscintillabase.h
-    PATHS /usr/include/x86_64-linux-gnu/qt6 /usr/include/qt6 /usr/include/aarch64-linux-gnu/qt6)
   find_library(QSCINTILLA_LIBRARY NAMES qscintilla2_qt6)
   if(NOT QSCINTILLA_INCLUDE_DIR OR NOT QSCINTILLA_LIBRARY)
     message(FATAL_ERROR "QScintilla for Qt 6 not found: run scripts/install-deps")

@@ -2,6 +2,8 @@
 // temporary folder; the merged output must equal name.out byte for byte, and the exit
 // code name.rc when that file exists.
 #include <QCoreApplication>
+#include "BatchProcess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -47,17 +49,9 @@ TEST_P(BatchFileTest, OutputMatches)
     const QString script = QString::fromStdString(GetParam());
     const QString base = QFileInfo(script).completeBaseName();
     QProcess p;
-    QProcessEnvironment env;
-    env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
-    env.insert(QStringLiteral("HOME"), tmp.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), tmp.path() + "/config");
-    env.insert(QStringLiteral("COMSPEC"), velmocmd);
-    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-    env.insert(QStringLiteral("TESTDIR"), tmp.path());
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(tmp.path());
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(velmocmd, {QStringLiteral("/C"), script});
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("TESTDIR"), tmp.path());
+    console::test::startBatch(p, velmocmd, tmp.path(), script, extra);
     ASSERT_TRUE(p.waitForStarted());
     p.closeWriteChannel();
     ASSERT_TRUE(p.waitForFinished(60000));

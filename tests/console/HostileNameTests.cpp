@@ -1,6 +1,8 @@
 // Commands that run in a second interpreter (the sides of a pipe, FOR /F 'command') with
 // file names that look like commands: batch files run through the real velmocmd in a
 // temporary folder holding one hostile file; no name may run a command.
+#include "BatchProcess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -53,16 +55,7 @@ Outcome runWithName(const char* name, const std::string& script)
         f.write(("@echo off\r\n" + script + "\r\n").c_str());
     }
     QProcess p;
-    QProcessEnvironment env;
-    env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
-    env.insert(QStringLiteral("HOME"), tmp.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), tmp.path() + "/config");
-    env.insert(QStringLiteral("COMSPEC"), velmocmd);
-    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(tmp.path());
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(velmocmd, {QStringLiteral("/C"), QStringLiteral("t.bat")});
+    console::test::startBatch(p, velmocmd, tmp.path(), QStringLiteral("t.bat"));
     EXPECT_TRUE(p.waitForStarted());
     p.closeWriteChannel();
     EXPECT_TRUE(p.waitForFinished(60000));

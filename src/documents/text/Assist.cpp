@@ -139,6 +139,17 @@ std::string CTextAssist::range(long start, long end) const
 }
 
 long CTextAssist::lineStart(long line) const { return S(SB::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)); }
+
+std::pair<long, long> CTextAssist::selectedLines(long anchor, long caret) const
+{
+    const long selStart = std::min(anchor, caret), selEnd = std::max(anchor, caret);
+    const long first = view_->lineFromPosition(selStart);
+    long last = view_->lineFromPosition(selEnd);
+    // A selection that ends at the start of a line does not take that line in.
+    if (last > first && selEnd == lineStart(last))
+        --last;
+    return {first, last};
+}
 long CTextAssist::lineEnd(long line) const { return S(SB::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)); }
 std::string CTextAssist::lineText(long line) const { return range(lineStart(line), lineEnd(line)); }
 int CTextAssist::indentOf(long line) const
@@ -569,11 +580,7 @@ void CTextAssist::blockComment()
     if (comment.empty())
         return;
     long anchor = view_->anchor(), caret = view_->currentPos();
-    const long selStart = std::min(anchor, caret), selEnd = std::max(anchor, caret);
-    const long first = view_->lineFromPosition(selStart);
-    long last = view_->lineFromPosition(selEnd);
-    if (last > first && selEnd == lineStart(last))
-        --last;
+    const auto [first, last] = selectedLines(anchor, caret);
     Tracked track{{&anchor, &caret}};
     UndoStep step(view_);
     for (long line = first; line <= last; ++line) {
@@ -606,11 +613,7 @@ void CTextAssist::boxComment()
     const std::string start = config_.commentBoxStart + " ", middle = config_.commentBoxMiddle + " ";
     const std::string& end = config_.commentBoxEnd;
     long anchor = view_->anchor(), caret = view_->currentPos();
-    const long selStart = std::min(anchor, caret), selEnd = std::max(anchor, caret);
-    const long first = view_->lineFromPosition(selStart);
-    long last = view_->lineFromPosition(selEnd);
-    if (last > first && selEnd == lineStart(last))
-        --last;
+    const auto [first, last] = selectedLines(anchor, caret);
     Tracked track{{&anchor, &caret}};
     UndoStep step(view_);
     auto insert = [&](long at, const std::string& text, bool stick) {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CTextView;
@@ -66,6 +67,8 @@ private:
     std::string range(long start, long end) const;
     std::string lineText(long line) const;
     long lineStart(long line) const;
+    // First and last line a selection covers, for commands that work on whole lines.
+    std::pair<long, long> selectedLines(long anchor, long caret) const;
     long lineEnd(long line) const;
     int indentOf(long line) const;
     void setIndent(long line, int indent);
