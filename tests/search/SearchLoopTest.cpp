@@ -198,6 +198,44 @@ TEST_F(SearchLoop, ReplaceAllRangesAndReadOnly)
     EXPECT_FALSE(view.canUndo() && view.isModified() && view.text() != "aa");
 }
 
+// Many matches are replaced a run of lines at a time; what sits between them must not notice.
+TEST_F(SearchLoop, ReplaceAllKeepsBookmarksIndicatorsAndUndoBetweenMatches)
+{
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "let Needle = needle + " + std::to_string(i) + ";\r\n";
+    setText(text.c_str());
+    for (long line : {0L, 7L, 8L, 39L})
+        view.SendScintilla(SB::SCI_MARKERADD, static_cast<unsigned long>(line), textdoc::kBookmarkMarker);
+
+    find("NEEDLE", Mask::Wrap);   // without match case: both spellings, lengths kept by position
+    o.setReplaceText("pin");
+    EXPECT_EQ(replaceAll(view, o), 80);
+    std::string expected;
+    for (int i = 0; i < 40; ++i)
+        expected += "let pin = pin + " + std::to_string(i) + ";\r\n";
+    EXPECT_EQ(view.text(), expected);
+    EXPECT_EQ(view.SendScintilla(SB::SCI_GETLINECOUNT), 41);
+    std::vector<long> marked;
+    for (long line = view.SendScintilla(SB::SCI_MARKERNEXT, 0UL, -1L); line >= 0;
+         line = view.SendScintilla(SB::SCI_MARKERNEXT, static_cast<unsigned long>(line + 1), -1L))
+        marked.push_back(line);
+    EXPECT_EQ(marked, (std::vector<long>{0, 7, 8, 39}));
+    view.SendScintilla(SB::SCI_UNDO);
+    EXPECT_EQ(view.text(), text);
+
+    // A find text that spans lines, and an indicator on text between the matches.
+    setText("a;\nb;\nc;\nd");
+    view.SendScintilla(SB::SCI_MARKERADD, 2UL, textdoc::kBookmarkMarker);
+    view.SendScintilla(SB::SCI_SETINDICATORCURRENT, textdoc::kMarkIndicator);
+    view.SendScintilla(SB::SCI_INDICATORFILLRANGE, 3UL, 1L);
+    find(";\\n", Mask::Wrap | Mask::MatchCase | Mask::Escapes);
+    o.setReplaceText(",");
+    EXPECT_EQ(replaceAll(view, o), 3);
+    EXPECT_EQ(view.text(), "a,b,c,d");
+    EXPECT_EQ(view.SendScintilla(SB::SCI_INDICATORVALUEAT, textdoc::kMarkIndicator, 2L), 1);   // "b" kept its mark
+}
+
 TEST_F(SearchLoop, ReplaceButtonFindsReplacesAndSelectsTheNext)
 {
     setText("x foo y foo z");

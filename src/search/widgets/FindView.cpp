@@ -131,6 +131,9 @@ void CFindView::addPlainLine(const QString& text)
 
 void CFindView::appendLines(std::vector<FindResultLine> batch)
 {
+    // Results from find all arrive without a search around them: what is listed can be cleared.
+    if (!batch.empty())
+        m_clear->setEnabled(true);
     m_model->append(std::move(batch));
 }
 

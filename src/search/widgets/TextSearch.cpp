@@ -7,6 +7,9 @@
 #include <Qsci/qsciscintillabase.h>
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
 
 namespace search {
 
@@ -18,9 +21,39 @@ constexpr long kWordLimit = 256;
 
 long send(SB& v, unsigned msg, unsigned long w = 0, long l = 0) { return v.SendScintilla(msg, w, l); }
 
+// A forward, case-sensitive search for plain bytes looks straight into the component's
+// buffer: the range after its gap is one block, so after the first call no text moves.
+// Byte equality is the component's own rule for this case, except where a match could start
+// inside a UTF-8 sequence (a pattern beginning with a continuation byte).
+bool searchBytes(SB& v, const std::string& text, int flags, long from, long to, long* ms, long* me)
+{
+    const long codePage = send(v, SB::SCI_GETCODEPAGE);
+    const auto first = static_cast<unsigned char>(text.front());
+    if (flags != SB::SCFIND_MATCHCASE || from > to || (codePage != 0 && codePage != SB::SC_CP_UTF8)
+        || (codePage == SB::SC_CP_UTF8 && first >= 0x80 && first < 0xC0))
+        return false;
+    *ms = -1;
+    if (to - from >= long(text.size())) {
+        const auto* base = reinterpret_cast<const char*>(
+            send(v, SB::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
+        if (base) {
+            if (const void* hit = memmem(base, size_t(to - from), text.data(), text.size()))
+                *ms = from + long(static_cast<const char*>(hit) - base);
+        }
+    }
+    if (*ms >= 0) {
+        *me = *ms + long(text.size());
+        send(v, SB::SCI_SETTARGETSTART, static_cast<unsigned long>(*ms));
+        send(v, SB::SCI_SETTARGETEND, static_cast<unsigned long>(*me));
+    }
+    return true;
+}
+
 // Searches [from, to) (backward when from > to); the match in `ms`/`me`.
 bool searchIn(SB& v, const std::string& text, int flags, long from, long to, long* ms, long* me)
 {
+    if (!text.empty() && searchBytes(v, text, flags, from, to, ms, me))
+        return *ms >= 0;
     send(v, SB::SCI_SETTARGETSTART, static_cast<unsigned long>(from));
     send(v, SB::SCI_SETTARGETEND, static_cast<unsigned long>(to));
     send(v, SB::SCI_SETSEARCHFLAGS, static_cast<unsigned long>(flags));
@@ -55,6 +88,73 @@ public:
 bool isStartOnlyPattern(const std::string& text, unsigned flags)
 {
     return (flags & Mask::RegExp) && text == "^";
+}
+
+// Plain text found without word rules matches the same places whatever the text around it
+// becomes, so the matches can be replaced a run of lines at a time instead of one by one.
+// A run never reaches past the start of a line with a marker (taking lines away would move
+// its markers), and the whole way is kept for text with indicators or folded lines.
+bool canReplaceInRuns(SB& v, int flags, bool regExp, long start, long end)
+{
+    if (regExp || (flags & (SB::SCFIND_WHOLEWORD | SB::SCFIND_WORDSTART)) || !send(v, SB::SCI_GETALLLINESVISIBLE))
+        return false;
+    for (int indicator = 0; indicator <= SB::INDIC_MAX; ++indicator) {
+        if (send(v, SB::SCI_INDICATORVALUEAT, static_cast<unsigned long>(indicator), start))
+            return false;
+        const long runEnd = send(v, SB::SCI_INDICATOREND, static_cast<unsigned long>(indicator), start);
+        if (runEnd != 0 && runEnd < end)
+            return false;
+    }
+    return true;
+}
+
+// Replaces every match from the first one (`ts`..`te`) up to `*end`; moves `*end` and leaves
+// in `*next` the position after the last replacement.
+int replaceInRuns(SB& v, const std::string& text, int flags, const std::string& replacement, long ts, long te,
+                  long* end, long* next)
+{
+    std::vector<std::pair<long, long>> matches;
+    for (;;) {
+        matches.emplace_back(ts, te);
+        const long from = std::max(te, ts + 1);
+        if (from >= *end || !searchIn(v, text, flags, from, *end, &ts, &te) || ts > *end)
+            break;
+    }
+    // Positions in `matches` are those before any replacement; the text from a run on is
+    // still unchanged, only moved by `shift`.
+    long shift = 0;
+    const auto markedLineStart = [&](long position) {
+        const long line = send(v, SB::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position + shift));
+        const long marked = send(v, SB::SCI_MARKERNEXT, static_cast<unsigned long>(line + 1), -1);
+        return marked < 0 ? std::numeric_limits<long>::max()
+                          : send(v, SB::SCI_POSITIONFROMLINE, static_cast<unsigned long>(marked)) - shift;
+    };
+    std::string runText;
+    for (size_t first = 0; first < matches.size();) {
+        const long limit = markedLineStart(matches[first].first);
+        size_t last = first;
+        while (last + 1 < matches.size() && matches[last + 1].second < limit)
+            ++last;
+        const long runStart = matches[first].first;
+        const long runEnd = matches[last].second;
+        const auto* old = reinterpret_cast<const char*>(send(
+            v, SB::SCI_GETRANGEPOINTER, static_cast<unsigned long>(runStart + shift), runEnd - runStart));
+        runText.clear();
+        long copied = runStart;
+        for (size_t i = first; i <= last; ++i) {
+            runText.append(old + (copied - runStart), size_t(matches[i].first - copied));
+            runText += replacement;
+            copied = matches[i].second;
+        }
+        send(v, SB::SCI_SETTARGETSTART, static_cast<unsigned long>(runStart + shift));
+        send(v, SB::SCI_SETTARGETEND, static_cast<unsigned long>(runEnd + shift));
+        v.SendScintilla(SB::SCI_REPLACETARGET, static_cast<unsigned long>(runText.size()), runText.data());
+        shift += long(runText.size()) - (runEnd - runStart);
+        first = last + 1;
+    }
+    *end += shift;
+    *next = matches.back().second + shift;
+    return int(matches.size());
 }
 
 } // namespace
@@ -188,7 +288,11 @@ int replaceAll(SB& v, const SearchOptions& o)
     send(v, SB::SCI_BEGINUNDOACTION);
     int count = 0;
     long next = start;
-    for (;;) {
+    if (canReplaceInRuns(v, flags, regExp, start, end)) {
+        count = replaceInRuns(v, text, flags, replacement, ts, te, &end, &next);
+        ts = te = -1;
+    }
+    for (; ts >= 0;) {
         const long m = te - ts;
         send(v, SB::SCI_SETTARGETSTART, static_cast<unsigned long>(ts));
         send(v, SB::SCI_SETTARGETEND, static_cast<unsigned long>(te));

@@ -192,6 +192,9 @@ TEST_F(SearchFrameTest, FindAllMarkAndBookmarkFromTheDialog)
     EXPECT_EQ(r->line(1).text, path + "(1): abab");
     EXPECT_EQ(r->line(2).text, path + "(2): xx ab");
     EXPECT_TRUE(r->isVisible());
+    auto* clearButton = r->findChild<QAbstractButton*>("clear");
+    ASSERT_TRUE(clearButton);
+    EXPECT_TRUE(clearButton->isEnabled());   // the results can be cleared
 
     // Window 2 takes the next results; Find all in opened docs covers every document.
     CTextView* v2 = openAndFocus("two.txt", "ab\n");
