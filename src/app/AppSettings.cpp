@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace {
@@ -77,6 +79,7 @@ void AppSettings::reload()
     tabSize = ReadInt(E, "TabSize", 4) & 0xFF;
     if (tabSize == 0)
         tabSize = 4;
+    backupInterval = std::clamp(ReadInt(E, "BackupInterval", 7), 0, 3600);
     indentSize = ReadInt(E, "IndentSize", 4) & 0xFF;
     if (indentSize == 0)
         indentSize = 4;

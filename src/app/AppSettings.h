@@ -94,6 +94,8 @@ public:
     int symbolFore = 0, symbolBack = 0xFFFFFF;
     int find1Fore = 0, find1Back = 0xFFFFFF;
     int find2Fore = 0, find2Back = 0xFFFFFF;
+    // Seconds of quiet after a change before a modified document is backed up; 0 = never.
+    int backupInterval = 7;
 
     // [SEARCH]: the search record every search dialog and command shares.
     search::SearchOptions search;

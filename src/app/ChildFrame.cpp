@@ -66,6 +66,7 @@ CTextView* CChildFrame::createTextView()
     connect(v, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, &CChildFrame::updateState);
     connect(v, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, &CChildFrame::updateState);
     connect(v, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { emit statusChanged(this); });
+    connect(v, &QsciScintillaBase::SCEN_CHANGE, this, [this] { emit textChanged(this); });
     connect(v, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int, int, const char*, int, int, int, int, int, int, int) { emit statusChanged(this); });
     // The view's options live in the view; the language state keeps a copy for re-applying.
@@ -145,6 +146,33 @@ void CChildFrame::newDocument()
     CTextView* v = createTextView();
     textdoc::newDocument(m_doc, *v, m_frame.settings().defaultEncoding);
     applyLanguage(m_frame.languages().LanguageForNewDocument(m_frame.settings().defaultScheme), false);
+    updateState();
+}
+
+void CChildFrame::restoreText(const QString& path, int encoding, int eolMode, int savedEncoding, const std::string& text)
+{
+    CTextView* v = m_text ? m_text : createTextView();
+    v->setReadOnly(false);
+    v->setUndoCollection(false);
+    v->clearAll();
+    v->setEncoding(encoding);
+    v->setEolMode(eolMode);
+    v->addText(text);
+    v->setUndoCollection(true);
+    v->emptyUndoBuffer();
+    v->setSavePoint();
+    m_doc = textdoc::DocumentRecord{};
+    m_doc.path = path;
+    textdoc::syncWithDisk(m_doc);
+    m_doc.savedEncoding = savedEncoding;
+    m_doc.fileReadOnly = m_doc.hasFile() && textdoc::isFileReadOnly(path);
+    // What is shown is not what the file (if any) holds: the document counts as modified
+    // until it is saved.
+    m_doc.changedOutside = true;
+    applyLanguage(m_doc.hasFile() ? m_frame.languages().FindLanguage(path)
+                                  : m_frame.languages().LanguageForNewDocument(m_frame.settings().defaultScheme),
+                  true);
+    v->setSel(0, 0);
     updateState();
 }
 

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class CMainFrame;
 class CTextView;
 class CHexView;
@@ -68,6 +70,10 @@ public:
     // Re-applies the styles after the base font changed.
     void applyFontScheme();
 
+    // A document brought back from a backup: `text` as the view held it, shown as modified
+    // under `path` (a file's path or a name starting with "<").
+    void restoreText(const QString& path, int encoding, int eolMode, int savedEncoding, const std::string& text);
+
     // Puts the caret at zero-based line `line` and character `column` (command line).
     void placeCaret(int line, int column);
 
@@ -81,6 +87,8 @@ public:
 signals:
     void stateChanged(CChildFrame* child);
     void statusChanged(CChildFrame* child);
+    // The text changed (typing, a command, undo).
+    void textChanged(CChildFrame* child);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

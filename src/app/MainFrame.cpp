@@ -1,4 +1,5 @@
 #include "app/MainFrame.h"
+#include "app/Backups.h"
 #include "app/SaveModifiedDialog.h"
 #include "app/AppSettings.h"
 #include "app/ChildFrame.h"
@@ -190,6 +191,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     statusBar()->setVisible(true);   // the status bar always starts visible
     m_shell = new CFrameShell(*this);
     m_search = new CSearchCommands(*this);
+    m_backups = new CBackups(*this, m_settings.dataFolder + QStringLiteral("/backup"), m_settings.backupInterval);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -260,6 +262,7 @@ void CMainFrame::deferredStartup()
     m_starting = false;
     setUpdatesEnabled(true);
     refreshStatus();
+    m_backups->offerRecovery();
     emit deferredStartupDone();
 }
 
@@ -269,6 +272,7 @@ CChildFrame* CMainFrame::createChild()
     // once with its final title and icon (every tab change lays out the whole tab bar).
     auto* child = new CChildFrame(*this);
     connect(child, &CChildFrame::stateChanged, this, &CMainFrame::onChildState);
+    m_backups->watch(child);
     connect(child, &CChildFrame::statusChanged, this, [this](CChildFrame* c) {
         if (c == activeChild())
             refreshStatus();

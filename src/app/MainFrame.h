@@ -9,6 +9,7 @@
 #include <string>
 
 class AppSettings;
+class CBackups;
 class CChildFrame;
 class CFrameShell;
 class CSearchCommands;
@@ -71,6 +72,7 @@ public:
     cmd::StatusPanes* statusPanes() const { return m_status; }
     CFrameShell* shell() const { return m_shell; }
     CSearchCommands* searchCommands() const { return m_search; }
+    CBackups* backups() const { return m_backups; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -162,6 +164,7 @@ private:
     cmd::StatusPanes* m_status = nullptr;
     CFrameShell* m_shell = nullptr;   // panels, window modes, tray
     CSearchCommands* m_search = nullptr;   // search dialogs, commands and result views
+    CBackups* m_backups = nullptr;          // backups of modified documents
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;
