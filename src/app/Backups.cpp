@@ -7,6 +7,7 @@
 #include "documents/backup/BackupStore.h"
 #include "documents/text/FileAccess.h"
 #include "documents/text/TextView.h"
+#include "platform/Paths.h"
 #include "platform/Seams.h"
 
 #include <QElapsedTimer>
@@ -120,6 +121,17 @@ void CBackups::forget(CChildFrame* child)
     m_watched.erase(it);
 }
 
+void CBackups::forgetAll()
+{
+    for (auto& [child, w] : m_watched) {
+        w.timer->stop();
+        disconnect(child, nullptr, this, nullptr);
+        if (w.written && m_writer)
+            m_writer->remove(w.name);
+    }
+    m_watched.clear();
+}
+
 void CBackups::flush()
 {
     for (auto& [child, w] : m_watched) {
@@ -162,7 +174,15 @@ void CBackups::offerRecovery()
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QByteArray bytes = file.readAll();
-        CChildFrame* child = m_frame.NewDocument();
+        // The file may be open already (the last session): its window takes the text.
+        CChildFrame* child = nullptr;
+        if (paths::hasFile(e.path)) {
+            for (CChildFrame* c : m_frame.children())
+                if (c->textView() && !c->isModified() && paths::sameFile(c->path(), e.path))
+                    child = c;
+        }
+        if (!child)
+            child = m_frame.NewDocument();
         if (!child)
             continue;
         child->restoreText(e.path, e.encoding, e.eolMode, e.savedEncoding, bytes.toStdString());

@@ -26,6 +26,9 @@ public:
     ~CBackups() override;
 
     void watch(CChildFrame* child);
+    // Every document was saved or given up by the user (Close All, exit): their backups go,
+    // and the documents, about to close, are no longer watched.
+    void forgetAll();
     // At start: offers the backups left by runs that ended without cleaning up.
     void offerRecovery();
 

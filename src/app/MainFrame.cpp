@@ -650,6 +650,7 @@ bool CMainFrame::closeAllDocuments()
 {
     if (!saveModified(true))
         return false;
+    m_backups->forgetAll();
     writeAutomaticSession();
     for (CChildFrame* c : children()) {
         if (QMdiSubWindow* sub = subWindowOf(c)) {
