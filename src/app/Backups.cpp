@@ -67,8 +67,12 @@ void CBackups::changed(CChildFrame* child)
         return;
     Watched& w = it->second;
     const qint64 now = nowMs();
-    if (!w.timer->isActive())
+    if (!w.timer->isActive()) {
         w.firstChange = now;
+        const size_t length = size_t(child->textView()->length());
+        if (length > (1u << 20))
+            m_writer->prepareSpare(length + length / 8 + 4096);
+    }
     // Quiet for the interval, but never later than the longest wait after the first change.
     const qint64 due = std::min<qint64>(now + qint64(m_interval) * 1000, w.firstChange + kLongestWaitMs);
     w.timer->start(int(std::max<qint64>(0, due - now)));
@@ -106,7 +110,9 @@ void CBackups::writeNow(CChildFrame* child)
     e.savedEncoding = child->record().savedEncoding;
     e.fileStamp = child->record().fileStamp;
     e.time = seams::clock().now();
-    m_writer->write(it->second.name, view->text(), backup::indexText(e));
+    std::string text = m_writer->takeSpare();
+    view->copyText(text);
+    m_writer->write(it->second.name, std::move(text), backup::indexText(e));
     it->second.written = true;
 }
 

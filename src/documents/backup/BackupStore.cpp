@@ -211,7 +211,7 @@ void Writer::write(const QString& name, std::string text, QByteArray index)
             m_queue.back().text = std::move(text);
             m_queue.back().index = std::move(index);
         } else {
-            m_queue.push_back(Job{name, false, std::move(text), std::move(index)});
+            m_queue.push_back(Job{name, false, 0, std::move(text), std::move(index)});
         }
     }
     m_wake.notify_all();
@@ -221,7 +221,26 @@ void Writer::remove(const QString& name)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_queue.push_back(Job{name, true, {}, {}});
+        m_queue.push_back(Job{name, true, 0, {}, {}});
+    }
+    m_wake.notify_all();
+}
+
+std::string Writer::takeSpare()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::string spare = std::move(m_spare);
+    m_spare.clear();
+    return spare;
+}
+
+void Writer::prepareSpare(size_t bytes)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_spare.capacity() >= bytes)
+            return;
+        m_queue.push_back(Job{QString(), false, bytes, {}, {}});
     }
     m_wake.notify_all();
 }
@@ -254,6 +273,10 @@ void Writer::run()
         lock.unlock();
         perform(job);
         lock.lock();
+        if (job.text.capacity() > m_spare.capacity()) {
+            job.text.clear();
+            m_spare = std::move(job.text);
+        }
         m_busy = false;
         if (m_queue.empty())
             m_idle.notify_all();
@@ -262,6 +285,12 @@ void Writer::run()
 
 void Writer::perform(Job& job)
 {
+    if (job.prepare) {
+        // Touching every page now is what makes the memory really there.
+        job.text.resize(job.prepare);
+        job.text.clear();
+        return;
+    }
     const QString base = m_folder + QLatin1Char('/') + job.name;
     if (job.remove) {
         // The index goes first: a text without its index is never offered.

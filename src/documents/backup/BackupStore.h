@@ -87,6 +87,12 @@ public:
 
     void write(const QString& name, std::string text, QByteArray index);
     void remove(const QString& name);
+    // A buffer whose text was written, to be filled again: taking a large text into memory
+    // that is already there costs a copy, not an allocation. Empty when none is free.
+    std::string takeSpare();
+    // Makes a spare buffer of at least `bytes` ready on the writer's thread, so that taking
+    // a large text for the first time does not wait for the system to hand out new memory.
+    void prepareSpare(size_t bytes);
     // Waits until everything asked so far is done.
     void flush();
     // Writes that failed so far (a full disk, a folder gone).
@@ -96,6 +102,7 @@ private:
     struct Job {
         QString name;
         bool remove = false;
+        size_t prepare = 0;   // a spare buffer to make ready, not a file
         std::string text;
         QByteArray index;
     };
@@ -110,6 +117,7 @@ private:
     bool m_busy = false;
     bool m_stop = false;
     int m_failures = 0;
+    std::string m_spare;
     std::thread m_thread;
 };
 

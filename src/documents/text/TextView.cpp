@@ -139,6 +139,14 @@ void CTextView::textRange(long start, long end, std::string& out) const
     out.resize(size_t(end - start));
 }
 
+void CTextView::copyText(std::string& out) const
+{
+    const size_t n = size_t(length());
+    if (out.capacity() < n + 1)
+        out.reserve(n + n / 8 + 4096);
+    textRange(0, long(n), out);
+}
+
 std::string CTextView::text() const
 {
     std::string s;

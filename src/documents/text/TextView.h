@@ -86,6 +86,9 @@ public:
     // Bytes [start, end) into `out` (replacing its contents).
     void textRange(long start, long end, std::string& out) const;
     std::string text() const;
+    // The whole text into `out`, reusing its memory; when it must grow, it gets room for an
+    // eighth more, so a text copied again after some typing needs no new memory.
+    void copyText(std::string& out) const;
     long firstVisibleLine() const;
     long docLineFromVisible(long visibleLine) const;
     long visibleFromDocLine(long docLine) const;

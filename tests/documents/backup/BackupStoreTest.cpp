@@ -78,6 +78,22 @@ TEST(BackupWriter, WritesInOrderAndRemovesBothFiles)
     }   // the destructor finishes the queue
     EXPECT_EQ(readAll(dir.filePath("doc-3.txt")), "queued");
 
+    // Buffers come back for the next text, and one can be made ready beforehand.
+    {
+        Writer w(dir.path());
+        w.prepareSpare(4u << 20);
+        w.flush();
+        std::string spare = w.takeSpare();
+        EXPECT_GE(spare.capacity(), 4u << 20);
+        EXPECT_TRUE(spare.empty());
+        EXPECT_EQ(w.takeSpare().capacity(), std::string().capacity());   // taken: none left
+        spare.assign(5u << 20, 'y');
+        w.write("doc-4", std::move(spare), "Path=/d\n");
+        w.flush();
+        EXPECT_GE(w.takeSpare().capacity(), 5u << 20);
+        EXPECT_EQ(QFileInfo(dir.filePath("doc-4.txt")).size(), 5 << 20);
+    }
+
     Writer gone(dir.filePath("missing-folder"));
     gone.write("doc-1", "x", "Path=/a\n");
     gone.flush();
