@@ -28,7 +28,7 @@ ty() { xdotool type --delay 40 "$1"; sleep 0.4; }
 # then gives the newest one the keyboard.
 window() {
   local w= n=
-  for i in $(seq 1 300); do
+  for i in $(seq 1 600); do
     n=$(xdotool search --onlyvisible --pid $pid --name "$1" 2>/dev/null | wc -l)
     [ "$n" -ge "${2:-1}" ] && { w=$(xdotool search --onlyvisible --pid $pid --name "$1" | tail -1); break; }
     sleep 0.1
