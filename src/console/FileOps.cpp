@@ -139,6 +139,7 @@ int fileError(int err)
     case EBUSY: return 32;
     case ELOOP: return 1921;
     case EINVAL: return 87;
+    case EFBIG: return 223;
     default: return 31;
     }
 }

@@ -27,6 +27,7 @@ const std::unordered_map<int, const char*>& table()
         {19, "The media is write protected."},
         {87, "The parameter is incorrect."},
         {112, "There is not enough space on the disk."},
+        {223, "The file size exceeds the limit allowed and cannot be saved."},
         {1921, "The name of the file cannot be resolved by the system."},
         {CannotCreate, "The directory or file cannot be created."},
         {DirNameInvalid, "The directory name is invalid."},
