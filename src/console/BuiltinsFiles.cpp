@@ -275,7 +275,14 @@ int Interpreter::cmdCopy(ParseNode* n)
         std::vector<ustring> shown;
         for (const Item& it : sources) {
             bool w = false;
-            for (const Match& m : expand(it, w)) {
+            std::vector<Match> matches = expand(it, w);
+            // A named source that is missing stops the copy before anything is written.
+            if (matches.empty() && !w) {
+                platformError(msg::FileNotFound);
+                result = 1;
+                return report();
+            }
+            for (const Match& m : matches) {
                 list.push_back({m.full, modeOf(it, 'B') == 'A'});
                 shown.push_back(m.shown);
             }
