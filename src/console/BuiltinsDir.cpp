@@ -82,16 +82,26 @@ bool parseDirWords(uview text, DirOptions& o, std::vector<ustring>* names, ustri
                 names->push_back(stripQuotes(w));
             continue;
         }
-        // "/B/S" holds two switches.
+        // "/B/S" holds two switches; a word that is not switches but a full name such
+        // as "/home/user" is a name.
+        DirOptions trial = o;
         size_t start = 0;
-        while (start < w.size()) {
+        ustring trialBad;
+        while (start < w.size() && trialBad.empty()) {
             size_t next = w.find('/', start + 1);
             uview sw = uview(w).substr(start, next == ustring::npos ? ustring::npos : next - start);
-            if (!parseDirSwitch(sw, o)) {
-                bad = ustring(sw.substr(1));
-                return false;
-            }
+            if (!parseDirSwitch(sw, trial))
+                trialBad = ustring(sw.substr(1));
             start = next == ustring::npos ? w.size() : next;
+        }
+        if (trialBad.empty()) {
+            o = trial;
+        } else if (!isSwitchWord(w)) {
+            if (names)
+                names->push_back(stripQuotes(w));
+        } else {
+            bad = trialBad;
+            return false;
         }
     }
     return true;

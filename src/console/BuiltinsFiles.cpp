@@ -165,7 +165,7 @@ int Interpreter::cmdCopy(ParseNode* n)
                 joinNext = true;
                 continue;
             }
-            if (p[0] == '/') {
+            if (isSwitchWord(p)) {
                 ustring sw = upper(p);
                 if (sw == u"/A" || sw == u"/B") {
                     if (groups.empty())
@@ -410,7 +410,7 @@ int Interpreter::cmdDel(ParseNode* n)
     DelOptions o;
     std::vector<ustring> names;
     for (const ustring& w : splitWords(n->text2)) {
-        if (w[0] != '/') {
+        if (!isSwitchWord(w)) {
             names.push_back(stripQuotes(w));
             continue;
         }
@@ -530,7 +530,7 @@ int Interpreter::cmdRd(ParseNode* n)
             tree = true;
         else if (equalsNoCase(w, u"/Q"))
             quiet = true;
-        else if (w[0] == '/') {
+        else if (isSwitchWord(w)) {
             message(msg::InvalidSwitch, {w.substr(1)});
             return 1;
         } else
@@ -659,7 +659,7 @@ int Interpreter::cmdMove(ParseNode* n)
     for (const ustring& w : splitWords(n->text2)) {
         if (equalsNoCase(w, u"/Y") || equalsNoCase(w, u"/-Y"))
             switches.push_back(w);
-        else if (w[0] == '/') {
+        else if (isSwitchWord(w)) {
             message(msg::InvalidSwitch, {w.substr(1)});
             return 1;
         } else

@@ -74,6 +74,13 @@ bool removeTree(uview path, const std::function<void(const ustring& path, int er
 // whatever was made is removed again and `failed` names the entry at fault.
 int copyTree(uview from, uview to, ustring& failed);
 
+// Whether a word can be a switch: "/X" or "/X:..." but not a full name such as
+// "/home/user/new", which is a path even when it does not exist yet.
+inline bool isSwitchWord(uview w)
+{
+    return w.size() >= 2 && w[0] == '/' && w.find('/', 1) == uview::npos;
+}
+
 // Dates, times and numbers in the user's locale.
 namespace localefmt {
 enum class Order { MonthDayYear, DayMonthYear, YearMonthDay };

@@ -606,7 +606,8 @@ int Interpreter::runCommand(ParseNode* n, int mode)
             // A word starting with "/" is a path when it names one; EXIT takes its own /B.
             if (row == commands::Exit && equalsNoCase(w, u"/B"))
                 continue;
-            if (w[0] == '/' && !pathExists(resolvePath(stripQuotes(w)))) {
+            // A full name ("/home/user/new") is a path even before it exists.
+            if (w[0] == '/' && w.find('/', 1) == ustring::npos && !pathExists(resolvePath(stripQuotes(w)))) {
                 message(msg::SyntaxIncorrect);
                 errorLevel_ = 1;
                 return 1;

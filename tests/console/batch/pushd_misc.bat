@@ -42,6 +42,10 @@ md p
 md new\deep\folder "with blank"
 dir /b /s /on new
 dir /b /ad /on
+md %TESTDIR%/abs/new
+dir /b /s abs
+move %TESTDIR%/abs/new %TESTDIR%/abs/renamed
+dir /b abs
 echo --- DATE and TIME cannot be set
 date 12-31-2024
 echo errorlevel %errorlevel%
