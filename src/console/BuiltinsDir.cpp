@@ -305,7 +305,8 @@ int Interpreter::cmdDir(ParseNode* n)
                     ustring shownName = o.lowerCase ? lower(e.name) : e.name;
                     if (!e.isDir()) {
                         ++files;
-                        bytes += (unsigned long long)e.st.st_size;
+                        if (!e.link)
+                            bytes += (unsigned long long)e.st.st_size;
                     }
                     if (o.bare) {
                         putLine(o.subfolders ? prefix(dir) + shownName : shownName);

@@ -557,7 +557,7 @@ int Interpreter::cmdRd(ParseNode* n)
             continue;
         }
         // The current directory (or one it lies in) stays: the interpreter works in it.
-        if (!e.link && (cwd_ == full || startsWithNoCase(cwd_, full + u"/") || full == u"/")) {
+        if (!e.link && (cwd_ == full || cwd_.compare(0, full.size() + 1, full + u"/") == 0 || full == u"/")) {
             platformError(msg::InUse);
             result = 1;
             continue;

@@ -82,9 +82,11 @@ int startDetached(const std::string& program, const std::vector<std::string>& ar
         return fileError(e);
     }
     if (pid == 0) {
+        // A program that keeps our console and is waited for stays in our process
+        // group, so that it can read the terminal while we wait.
         if (ownSession)
             ::setsid();
-        else
+        else if (!wait)
             ::setpgid(0, 0);
         if (wait)
             exec();

@@ -193,7 +193,7 @@ int copyFiles(const std::vector<CopySource>& sources, uview targetIn, bool ascii
     Fd out(::mkostemp(tmpl.data(), O_CLOEXEC));
     if (out.fd < 0) {
         failed = fromUtf8(target);
-        return fileError(errno);
+        return errno == ENOENT ? 3 : fileError(errno);
     }
     auto fail = [&](int err, const ustring& name) {
         ::unlink(tmpl.c_str());

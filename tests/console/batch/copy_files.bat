@@ -54,3 +54,5 @@ type b.txt
 echo y| copy /-y a.txt b.txt >nul
 type b.txt
 copy /q a.txt b.txt
+echo --- into a folder that does not exist
+copy a.txt nofolder\x.txt
