@@ -46,3 +46,7 @@ dir /b /on sub
 set DIRCMD=
 echo --- the output of a command
 for /f "tokens=*" %%f in ('dir /b /on /a-d') do echo [%%f]
+echo --- wide by columns, names first, last access
+dir /d /on
+dir /-n /on *.txt
+dir /b /o:d /t:w sub

@@ -18,3 +18,9 @@ start /b /wait /i sh -c "echo ${ADDED:-not inherited}"
 start /b /wait sh -c "echo ${ADDED:-not inherited}"
 start /wait no-such-program-here
 echo errorlevel %errorlevel%
+echo --- a document opens with the desktop's program
+sh -c "mkdir bin; printf '#!/bin/sh\necho opened $1 > opened.txt\n' > bin/xdg-open; chmod +x bin/xdg-open"
+echo text>doc.txt
+set PATH=%TESTDIR%/bin;%PATH%
+start /wait doc.txt
+type opened.txt
