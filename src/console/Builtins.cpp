@@ -577,7 +577,8 @@ int Interpreter::runForRecursive(ParseNode* n, const std::vector<ustring>& set, 
     int result = runForWords(n, set, prefix);
     if (gotoFlag_)
         return result;
-    const std::vector<ustring> subs = folderEntries(folder, Entries::FoldersWithHidden);
+    // Links to folders are not walked: no loops, nothing outside the tree.
+    const std::vector<ustring> subs = folderEntries(folder, Entries::RealFolders);
     for (const ustring& s : subs) {
         result = runForRecursive(n, set, prefix + s);
         if (gotoFlag_)

@@ -38,10 +38,12 @@ std::vector<ustring> folderEntries(uview folder, Entries kind)
             names.push_back(name);
             continue;
         }
-        if (hidden && kind != Entries::FoldersWithHidden)
+        if (hidden && kind != Entries::FoldersWithHidden && kind != Entries::RealFolders)
             continue;
         struct stat st {};
-        bool folderEntry = ::stat((dirPath + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        const std::string full = dirPath + "/" + name;
+        bool folderEntry = kind == Entries::RealFolders ? ::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)
+                                                        : ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         if (folderEntry == (kind != Entries::Files))
             names.push_back(name);
     }

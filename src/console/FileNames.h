@@ -19,6 +19,7 @@ enum class Entries {
     Files,              // everything that is not a folder, hidden entries left out
     Folders,            // folders without "." and "..", hidden ones left out
     FoldersWithHidden,  // folders without "." and ".."
+    RealFolders,        // as FoldersWithHidden, but links to folders left out (walks)
     All,                // every entry but "." and ".."
 };
 // The folder's entries of that kind, sorted by name; empty when it cannot be read.

@@ -253,6 +253,10 @@ void Interpreter::startUp(uview arguments, bool& haveCommand, bool& stay, ustrin
         if (colour >= 0 && (colour >> 4) != (colour & 15))
             console_->fillAttribute(colour);
     }
+    // COLOR without an argument goes back to this.
+    if (colour < 0)
+        colour = options_.settings.defaultColor;
+    startColour_ = colour >= 0 && (colour >> 4) != (colour & 15) ? colour : (console_ ? console_->attribute() : 0x07);
 }
 
 int Interpreter::run(uview arguments)
@@ -468,6 +472,7 @@ ustring Interpreter::promptText()
         case '+':
             if (!extensions_)
                 return ustring();
+            r.append(pushdStack_.size(), u'+');
             break;
         case 'M':
             if (!extensions_)
@@ -601,7 +606,8 @@ int Interpreter::runCommand(ParseNode* n, int mode)
             // A word starting with "/" is a path when it names one; EXIT takes its own /B.
             if (row == commands::Exit && equalsNoCase(w, u"/B"))
                 continue;
-            if (w[0] == '/' && !pathExists(resolvePath(stripQuotes(w)))) {
+            // A full name ("/home/user/new") is a path even before it exists.
+            if (w[0] == '/' && w.find('/', 1) == ustring::npos && !pathExists(resolvePath(stripQuotes(w)))) {
                 message(msg::SyntaxIncorrect);
                 errorLevel_ = 1;
                 return 1;
@@ -627,6 +633,12 @@ int Interpreter::runCommand(ParseNode* n, int mode)
 
 int Interpreter::runBuiltin(int row, ParseNode* n)
 {
+    // These commands leave a failure in ERRORLEVEL.
+    auto failing = [this](int r) {
+        if (r != 0)
+            errorLevel_ = r;
+        return r;
+    };
     switch (row) {
     case commands::Echo: return cmdEcho(n);
     case commands::Set: return cmdSet(n);
@@ -646,6 +658,24 @@ int Interpreter::runBuiltin(int row, ParseNode* n)
     case commands::Type: return cmdType(n);
     case commands::Verify: return cmdVerify(n);
     case commands::Keys: return cmdKeys(n);
+    case commands::Copy: return failing(cmdCopy(n));
+    case commands::Del: case commands::Erase: return cmdDel(n);
+    case commands::Md: case commands::Mkdir: return failing(cmdMd(n));
+    case commands::Rd: case commands::Rmdir: return failing(cmdRd(n));
+    case commands::Ren: case commands::Rename: return failing(cmdRen(n));
+    case commands::Move: return failing(cmdMove(n));
+    case commands::Dir: return failing(cmdDir(n));
+    case commands::Vol: return cmdVol(n);
+    case commands::Pushd: return cmdPushd(n);
+    case commands::Popd: return cmdPopd(n);
+    case commands::Dpath: return cmdDpath(n);
+    case commands::Date: return cmdDateTime(n, false);
+    case commands::Time: return cmdDateTime(n, true);
+    case commands::Color: return cmdColor(n);
+    case commands::Break: return cmdBreak(n);
+    case commands::Assoc: return cmdAssoc(n, false);
+    case commands::Ftype: return cmdAssoc(n, true);
+    case commands::Start: return cmdStart(n);
     default: return 0;
     }
 }
@@ -658,6 +688,11 @@ bool Interpreter::hasHandler(int row) const
     case commands::Cd: case commands::Chdir: case commands::Prompt: case commands::Path:
     case commands::Title: case commands::Ver: case commands::Cls: case commands::Pause:
     case commands::Type: case commands::Verify: case commands::Keys:
+    case commands::Copy: case commands::Del: case commands::Erase: case commands::Md: case commands::Mkdir:
+    case commands::Rd: case commands::Rmdir: case commands::Ren: case commands::Rename: case commands::Move:
+    case commands::Dir: case commands::Vol: case commands::Pushd: case commands::Popd: case commands::Dpath:
+    case commands::Date: case commands::Time: case commands::Color: case commands::Break:
+    case commands::Assoc: case commands::Ftype: case commands::Start:
         return true;
     default:
         return false;

@@ -25,6 +25,8 @@ struct ProcessorSettings {
 };
 ProcessorSettings readProcessorSettings();
 
+struct DelOptions;
+
 class Interpreter : public ExpandHost {
 public:
     struct Options {
@@ -214,6 +216,33 @@ private:
     int cmdType(ParseNode* n);
     int cmdVerify(ParseNode* n);
     int cmdKeys(ParseNode* n);
+    // File commands (BuiltinsFiles.cpp).
+    int cmdCopy(ParseNode* n);
+    int cmdDel(ParseNode* n);
+    int cmdMd(ParseNode* n);
+    int cmdRd(ParseNode* n);
+    int cmdRen(ParseNode* n);
+    int cmdMove(ParseNode* n);
+    int deleteMatching(const ustring& folder, uview pattern, const DelOptions& o, bool& found);
+    // DIR and VOL (BuiltinsDir.cpp).
+    int cmdDir(ParseNode* n);
+    int cmdVol(ParseNode* n);
+    void printVolume(const ustring& path);
+    // The others (BuiltinsSystem.cpp).
+    int cmdPushd(ParseNode* n);
+    int cmdPopd(ParseNode* n);
+    int cmdDpath(ParseNode* n);
+    int cmdDateTime(ParseNode* n, bool time);
+    int cmdColor(ParseNode* n);
+    int cmdBreak(ParseNode* n);
+    int cmdAssoc(ParseNode* n, bool ftype);
+    int cmdStart(ParseNode* n);
+    // Shows the question and reads the answer: its first character in upper case, 0
+    // when the input has ended.
+    char16_t ask(uview question);
+    // COPY and MOVE ask before replacing a file unless /Y (or COPYCMD) says not to;
+    // inside a batch file they do not ask.
+    bool asksBeforeOverwrite(const std::vector<ustring>& switches) const;
     int gotoLabel(BatchContext& ctx, uview label);
 
     ustring resolvePath(uview p) const { return fullPath(p, cwd_); }
@@ -250,6 +279,8 @@ private:
     bool readsConsole_ = true;
     std::vector<std::unique_ptr<BatchContext>> batches_;
     ustring savedTitle_;
+    std::vector<ustring> pushdStack_;
+    int startColour_ = 0x07;
     ustring cachedPrompt_;
     bool promptValid_ = false;
     CommandHook hook_;

@@ -23,6 +23,16 @@ const std::unordered_map<int, const char*>& table()
         {206, "The filename or extension is too long."},
         {232, "The pipe is being closed."},
         {NoAssociation, "No application is associated with the specified file for this operation."},
+        {17, "The system cannot move the file to a different disk drive."},
+        {19, "The media is write protected."},
+        {87, "The parameter is incorrect."},
+        {112, "There is not enough space on the disk."},
+        {223, "The file size exceeds the limit allowed and cannot be saved."},
+        {1921, "The name of the file cannot be resolved by the system."},
+        {CannotCreate, "The directory or file cannot be created."},
+        {DirNameInvalid, "The directory name is invalid."},
+        {InUse, "The process cannot access the file because it is being used by another process."},
+        {PrivilegeNotHeld, "A required privilege is not held by the client."},
         {FilenameSyntax, "The filename, directory name, or volume label syntax is incorrect."},
         {AlreadyExists, "Cannot create a file when that file already exists."},
 
@@ -53,6 +63,39 @@ const std::unordered_map<int, const char*>& table()
         {PipeDuplicate, "The handle could not be duplicated during\r\na pipe operation."},
         {NotPassedOn, "This command cannot be handed to a second command interpreter unchanged:\r\n%1"},
         {FileNameHeader, "\r\n%1\r\n\r\n"},
+        {FilesCopied, "%1 file(s) copied."},
+        {CopyOntoItself, "The file cannot be copied onto itself."},
+        {OverwritePrompt, "Overwrite %1? (Yes/No/All): "},
+        {DeletePrompt, "%1, Delete (Y/N)? "},
+        {AreYouSure, "%1, Are you sure (Y/N)? "},
+        {DeletedFile, "Deleted file - %1"},
+        {CouldNotFind, "Could Not Find %1"},
+        {DuplicateOrMissing, "A duplicate file name exists, or the file\r\ncannot be found."},
+        {FilesMoved, "%1 file(s) moved."},
+        {DirsMoved, "%1 dir(s) moved."},
+        {MultipleToSingle, "Cannot move multiple files to a single file."},
+        {CurrentDate, "The current date is: %1"},
+        {CurrentTime, "The current time is: %1"},
+        {EnterDate, "Enter the new date: (%1) "},
+        {EnterTime, "Enter the new time: "},
+        {BadDate, "The system cannot accept the date entered."},
+        {BadTime, "The system cannot accept the time entered."},
+        {VolumeLabel, " Volume in drive %1 is %2"},
+        {VolumeNoLabel, " Volume in drive %1 has no label."},
+        {VolumeSerial, " Volume Serial Number is %1"},
+        {DirectoryOf, " Directory of %1"},
+        {FileCount, "     %1 File(s) %2 bytes"},
+        {TotalListed, "     Total Files Listed:"},
+        {BytesFree, "                      %1 bytes free"},
+        {DirFileNotFound, "File Not Found"},
+        {DircmdError, "(Error occurred in environment variable)"},
+        {AssocNotFound, "File association not found for extension %1"},
+        {ProcessingError, "Error occurred while processing: %1."},
+        {FtypeNotFound, "File type '%1' not found or no open command associated with it."},
+        {NoOpenCommand, "*** no open command defined ***"},
+        {StartBadParameter, "The system cannot accept the START command parameter %1."},
+        {InvalidSwitch, "Invalid switch - \"%1\"."},
+        {NotRemoved, "%1 - %2"},
         {HandleNotOpen, "The handle could not be opened\r\nduring redirection of handle %1."},
         {CopyNoRestart, "The restartable copy option is not available on this system."},
         {PathOperator, "The following usage of the path operator in batch-parameter\r\n"
@@ -93,33 +136,89 @@ const std::unordered_map<int, const char*>& table()
         {HelpCd, "Shows or changes the current directory.\r\n\r\nCD [/D] [path]\r\nCHDIR [/D] [path]"},
         {HelpCdExt, "With extensions, blanks do not split the path and /D also changes the drive."},
         {HelpCls, "Clears the screen.\r\n\r\nCLS"},
-        {HelpCopy, "Copies files.\r\n\r\nCOPY [/A | /B] source [+ source ...] [destination] [/V] [/N] [/Z]"},
-        {HelpDate, "Shows or sets the date.\r\n\r\nDATE [date]"},
+        {HelpCopy, "Copies one or more files.\r\n\r\n"
+                   "COPY [/A | /B] source [/A | /B] [+ source [/A | /B] ...] [destination [/A | /B]]\r\n"
+                   "     [/V] [/Y | /-Y] [/Z]\r\n\r\n"
+                   "  source       The file or files to copy; wildcards are allowed.\r\n"
+                   "  +            Joins the sources into one destination file. Without a\r\n"
+                   "               destination the later sources are added to the first.\r\n"
+                   "  destination  The folder or file name of the copy (default: the current folder).\r\n"
+                   "  /A           Text: a source ends at its first Ctrl+Z; a destination gets one added.\r\n"
+                   "  /B           Binary: every byte is copied (the default).\r\n"
+                   "  /V           Writes the copy through to the disk before going on.\r\n"
+                   "  /Y           Replaces existing files without asking.\r\n"
+                   "  /-Y          Asks before replacing an existing file.\r\n"
+                   "  /Z           Accepted: every copy replaces its target only when complete.\r\n\r\n"
+                   "At the prompt COPY asks before replacing a file; in a batch file it does not.\r\n"
+                   "The variable COPYCMD may hold /Y or /-Y."},
+        {HelpDate, "Shows the date, or asks for a new one.\r\n\r\nDATE [date]\r\n\r\n"
+                   "Without a date DATE shows the current one and asks for a new one; an empty\r\n"
+                   "answer keeps it. Setting the system clock needs a privilege the interpreter\r\n"
+                   "does not have, so a valid new date is refused."},
         {HelpDateExt, "With extensions, DATE /T only shows the date."},
-        {HelpDel, "Deletes files.\r\n\r\nDEL [/P] [/F] [/S] [/Q] [/A[[:]attributes]] names\r\nERASE [/P] [/F] [/S] [/Q] [/A[[:]attributes]] names"},
+        {HelpDel, "Deletes one or more files.\r\n\r\n"
+                  "DEL [/P] [/F] [/S] [/Q] [/A[[:]attributes]] names\r\n"
+                  "ERASE [/P] [/F] [/S] [/Q] [/A[[:]attributes]] names\r\n\r\n"
+                  "  names  Files, patterns or folders (a folder stands for all its files).\r\n"
+                  "  /P     Asks before deleting each file.\r\n"
+                  "  /F     Deletes read-only files too.\r\n"
+                  "  /S     Deletes matching files in every subfolder as well; links to\r\n"
+                  "         folders are not followed.\r\n"
+                  "  /Q     Does not ask before deleting every file of a folder.\r\n"
+                  "  /A     Selects files by attribute: R read-only, H hidden, A archive,\r\n"
+                  "         S system, D folder; \"-\" before a letter means \"not\"."},
         {HelpDelExt, "With extensions, /S lists each file it deletes."},
-        {HelpDir, "Lists the files and folders of a directory.\r\n\r\n"
-                  "DIR [path] [/A[[:]attributes]] [/B] [/C] [/D] [/L] [/N] [/O[[:]order]] [/P] [/S] [/T[[:]field]] [/W] [/X]"},
+        {HelpDir, "Lists the files and subfolders of a folder.\r\n\r\n"
+                  "DIR [names] [/A[[:]attributes]] [/B] [/C] [/D] [/L] [/N] [/O[[:]order]] [/P] [/S]\r\n"
+                  "    [/T[[:]field]] [/W] [/X]\r\n\r\n"
+                  "  names  Folders, files or patterns to list.\r\n"
+                  "  /A     Shows entries with the attributes given (all entries with /A alone):\r\n"
+                  "         D folders, R read-only, H hidden, A files, S system; \"-\" means \"not\".\r\n"
+                  "  /B     Names only, without headings or totals.\r\n"
+                  "  /C     Thousands separators in sizes (the default; /-C turns them off).\r\n"
+                  "  /D     Wide listing, sorted down the columns.\r\n"
+                  "  /L     Names in lower case.\r\n"
+                  "  /N     Names on the right (the default; /-N puts them first).\r\n"
+                  "  /O     Sort order: N name, E extension, S size, D date and time,\r\n"
+                  "         G folders first; \"-\" reverses the key that follows.\r\n"
+                  "  /P     Waits after each screenful.\r\n"
+                  "  /S     Lists every subfolder as well; links to folders are not followed.\r\n"
+                  "  /T     Time shown and sorted on: C status change, A last access, W last written.\r\n"
+                  "  /W     Wide listing.\r\n"
+                  "  /X     Leaves room for short names (there are none on this system).\r\n\r\n"
+                  "Switches may also be set in the variable DIRCMD; /-x turns switch x off."},
         {HelpExit, "Ends the command interpreter or the current batch file.\r\n\r\nEXIT [/B] [exitCode]"},
-        {HelpMd, "Creates a directory.\r\n\r\nMKDIR path\r\nMD path"},
+        {HelpMd, "Creates a folder.\r\n\r\nMKDIR path [path ...]\r\nMD path [path ...]"},
         {HelpMdExt, "With extensions, every missing folder of the path is created."},
         {HelpPath, "Shows or sets the search path for programs.\r\n\r\nPATH [path[;...]]\r\nPATH ;"},
         {HelpPrompt, "Changes the command prompt.\r\n\r\nPROMPT [text]\r\n\r\n"
                      "  $P path  $G >  $L <  $B |  $Q =  $S blank  $A &  $C (  $F )\r\n"
                      "  $D date  $T time  $V version  $_ line break  $E escape  $H backspace  $$ $"},
         {HelpPromptExt, "With extensions, $+ shows one + per PUSHD level and $M the network name."},
-        {HelpRd, "Removes a directory.\r\n\r\nRMDIR [/S] [/Q] path\r\nRD [/S] [/Q] path"},
-        {HelpRen, "Renames files.\r\n\r\nRENAME name newname\r\nREN name newname"},
+        {HelpRd, "Removes a folder.\r\n\r\n"
+                 "RMDIR [/S] [/Q] path [path ...]\r\nRD [/S] [/Q] path [path ...]\r\n\r\n"
+                 "  /S  Removes the folder with everything in it. A link inside the tree is\r\n"
+                 "      removed itself; what it points to is left alone.\r\n"
+                 "  /Q  Does not ask before removing a tree with /S."},
+        {HelpRen, "Renames files or folders.\r\n\r\n"
+                  "RENAME name newname\r\nREN name newname\r\n\r\n"
+                  "The new name is a name only, without a folder. Wildcards in it keep the\r\n"
+                  "matching characters of each old name: REN *.txt *.bak. A rename never\r\n"
+                  "replaces an existing file."},
         {HelpSet, "Shows, sets or removes environment variables.\r\n\r\nSET [variable=[string]]"},
         {HelpSetExt, "SET /A expression    evaluates a numeric expression.\r\n"
                      "SET /P variable=[promptString]    reads a value from the input.\r\n\r\n"
                      "%name:~start,length% and %name:old=new% edit a value when it is expanded."},
-        {HelpTime, "Shows or sets the time.\r\n\r\nTIME [time]"},
+        {HelpTime, "Shows the time, or asks for a new one.\r\n\r\nTIME [time]\r\n\r\n"
+                   "Without a time TIME shows the current one and asks for a new one; an empty\r\n"
+                   "answer keeps it. Setting the system clock needs a privilege the interpreter\r\n"
+                   "does not have, so a valid new time is refused."},
         {HelpTimeExt, "With extensions, TIME /T only shows the time."},
         {HelpType, "Shows the contents of text files.\r\n\r\nTYPE file..."},
         {HelpVer, "Shows the version.\r\n\r\nVER"},
         {HelpVerify, "Turns write verification on or off.\r\n\r\nVERIFY [ON | OFF]"},
-        {HelpVol, "Shows the volume label and serial number.\r\n\r\nVOL [drive:]"},
+        {HelpVol, "Shows the label and serial number of the file system holding a folder.\r\n\r\n"
+                  "VOL [path]"},
         {HelpCall, "Calls one batch program from another.\r\n\r\nCALL [path]name [arguments]"},
         {HelpCallExt, "With extensions, CALL :label arguments runs from a label of the current batch file.\r\n\r\n"
                       "Parameters can be edited: %~1 removes quotes, %~f1 full path, %~d1 drive,\r\n"
@@ -143,27 +242,63 @@ const std::unordered_map<int, const char*>& table()
                      "  FOR /L %variable IN (start,step,end) DO command"},
         {HelpForExt2, "  FOR /F [\"options\"] %variable IN (file | \"string\" | 'command') DO command\r\n"
                       "  options: eol=c skip=n delims=xxx tokens=x,y,m-n"},
-        {HelpStart, "Starts a program or command in its own window.\r\n\r\n"
-                    "START [\"title\"] [/Dpath] [/I] [/MIN] [/MAX] [/B] [/WAIT] [command [arguments]]"},
+        {HelpStart, "Starts a program or command on its own.\r\n\r\n"
+                    "START [\"title\"] [/D path] [/I] [/MIN | /MAX] [/LOW | /BELOWNORMAL | /NORMAL]\r\n"
+                    "      [/WAIT] [/B] [command [arguments]]\r\n\r\n"
+                    "  \"title\"  Accepted for the title of a window; there is none here.\r\n"
+                    "  /D path  Folder the program starts in.\r\n"
+                    "  /I       Gives the program the environment the interpreter started with.\r\n"
+                    "  /LOW, /BELOWNORMAL  Runs the program at a lower priority.\r\n"
+                    "  /WAIT    Waits for the program to end and sets ERRORLEVEL to its exit code.\r\n"
+                    "  /B       Keeps the interpreter's input and output; without /B the program\r\n"
+                    "           runs detached, in a session of its own.\r\n\r\n"
+                    "A built-in command or batch file runs in a new interpreter (COMSPEC /K).\r\n"
+                    "Without a command a new interpreter is started. /MIN, /MAX, /SEPARATE,\r\n"
+                    "/SHARED, /ABOVENORMAL, /HIGH and /REALTIME are accepted and have no effect."},
         {HelpStartExt, "With extensions, a document is opened with its associated program."},
-        {HelpBreak, "Has no effect; kept for compatibility.\r\n\r\nBREAK"},
-        {HelpBreakExt, "With extensions, BREAK stops in an attached debugger."},
-        {HelpAssoc, "Shows or changes file extension associations.\r\n\r\nASSOC [.ext[=[fileType]]]"},
-        {HelpFtype, "Shows or changes the open command of file types.\r\n\r\nFTYPE [fileType[=[openCommandString]]]"},
+        {HelpBreak, "Does nothing; kept so that old batch files run.\r\n\r\nBREAK [ON | OFF]"},
+        {HelpBreakExt, "With extensions, BREAK stops in a debugger when one is attached."},
+        {HelpAssoc, "Shows or changes which file type an extension belongs to.\r\n\r\n"
+                    "ASSOC [.ext[=[fileType]]]\r\n\r\n"
+                    "  .ext           Shows the file type of the extension.\r\n"
+                    "  .ext=fileType  Sets it.\r\n"
+                    "  .ext=          Removes the extension's entry.\r\n\r\n"
+                    "Without an argument every extension with a file type is listed."},
+        {HelpFtype, "Shows or changes the command that opens files of a type.\r\n\r\n"
+                    "FTYPE [fileType[=[openCommandString]]]\r\n\r\n"
+                    "  fileType                    Shows the open command of the type.\r\n"
+                    "  fileType=openCommandString  Sets it; %1 in it stands for the file.\r\n"
+                    "  fileType=                   Removes it.\r\n\r\n"
+                    "Without an argument every file type with an open command is listed."},
         {HelpKeys, "Turns line editing of the command window on or off.\r\n\r\nKEYS [ON | OFF | LIST]"},
         {HelpSetlocal, "Starts a local scope of environment changes in a batch file.\r\n\r\nSETLOCAL"},
         {HelpSetlocalExt, "With extensions: SETLOCAL ENABLEEXTENSIONS | DISABLEEXTENSIONS"},
         {HelpEndlocal, "Ends the local scope started by SETLOCAL.\r\n\r\nENDLOCAL"},
         {HelpEndlocalExt, "The end of a batch file also ends its local scope."},
         {HelpTitle, "Sets the window title.\r\n\r\nTITLE [string]"},
-        {HelpDpath, "Shows or sets the search path for data files.\r\n\r\nDPATH [path[;...]]"},
-        {HelpMove, "Moves files and renames directories.\r\n\r\nMOVE source destination"},
-        {HelpPushd, "Saves the current directory and changes to another.\r\n\r\nPUSHD [path]"},
-        {HelpPushdExt, "With extensions, a network path is reached through a temporary drive."},
-        {HelpPopd, "Changes back to the directory saved by PUSHD.\r\n\r\nPOPD"},
-        {HelpPopdExt, "With extensions, a temporary drive made by PUSHD is removed."},
-        {HelpColor, "Sets the console colours.\r\n\r\nCOLOR [bf]\r\n\r\n"
-                    "b is the background and f the foreground, each a hexadecimal digit."},
+        {HelpDpath, "Shows or sets the search path for data files.\r\n\r\n"
+                    "DPATH [path[;...]]\r\nDPATH ;\r\n\r\n"
+                    "DPATH ; removes the path; without an argument the path is shown."},
+        {HelpMove, "Moves files and renames folders.\r\n\r\n"
+                   "MOVE source[,source ...] destination\r\n\r\n"
+                   "  source       Files or folders to move; wildcards are allowed.\r\n"
+                   "  destination  A folder to move into, or the new name of a single source.\r\n\r\n"
+                   "Across file systems the source is copied and removed only once the copy is\r\n"
+                   "complete. At the prompt MOVE asks before replacing a file (COPYCMD may hold\r\n"
+                   "/Y or /-Y); in a batch file it does not."},
+        {HelpPushd, "Saves the current folder on a stack and changes to another.\r\n\r\n"
+                    "PUSHD [path]\r\n\r\nWithout a path the saved folders are listed, the latest first."},
+        {HelpPushdExt, "With extensions, $+ in PROMPT shows one + for each saved folder."},
+        {HelpPopd, "Changes back to the folder saved last by PUSHD and takes it off the stack.\r\n\r\nPOPD"},
+        {HelpPopdExt, "POPD with an empty stack does nothing."},
+        {HelpColor, "Sets the colours of the console.\r\n\r\nCOLOR [bf]\r\n\r\n"
+                    "  b  background, f  foreground: one hexadecimal digit each\r\n\r\n"
+                    "  0 black    4 red       8 grey          C light red\r\n"
+                    "  1 blue     5 purple    9 light blue    D light purple\r\n"
+                    "  2 green    6 yellow    A light green   E light yellow\r\n"
+                    "  3 aqua     7 white     B light aqua    F bright white\r\n\r\n"
+                    "Without an argument the colours of the start are restored. Equal\r\n"
+                    "background and foreground are refused and set ERRORLEVEL to 1."},
     };
     return t;
 }

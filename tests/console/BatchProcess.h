@@ -16,6 +16,7 @@ inline void startBatch(QProcess& p, const QString& velmocmd, const QString& fold
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + "/config");
     env.insert(QStringLiteral("COMSPEC"), velmocmd);
     env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
     env.insert(extra);
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(folder);
