@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -76,15 +77,28 @@ std::size_t countLineFeeds(const char* p, std::size_t n)
 {
     std::size_t count = 0;
 #if defined(__SSE2__)
+    // Per-lane counters (subtracting the all-ones compare result) summed every 255 blocks.
     const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
     while (n >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        count += static_cast<std::size_t>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))));
-        p += 16;
-        n -= 16;
+        __m128i lanes = zero;
+        std::size_t blocks = std::min<std::size_t>(n / 16, 255);
+        n -= blocks * 16;
+        for (; blocks > 0; --blocks, p += 16)
+            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
+        const __m128i sums = _mm_sad_epu8(lanes, zero);
+        count += std::size_t(_mm_cvtsi128_si32(sums)) + std::size_t(_mm_extract_epi16(sums, 4));
     }
 #endif
     return count + static_cast<std::size_t>(std::count(p, p + n, '\n'));
+}
+
+bool isAscii(std::string_view s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
 }
 
 // Length of the longest prefix of `s` that is whole UTF-8 characters, or npos when `s`
@@ -374,13 +388,7 @@ std::string_view searchableBytes(std::string_view raw, std::string& storage)
 
 QString lineToText(std::string_view bytes)
 {
-    bool ascii = true;
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
+    if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
     const std::size_t valid = utf8Prefix(bytes);
     if (valid != std::string_view::npos)
@@ -638,6 +646,9 @@ private:
             if (r == 0)
                 break;
             got += std::size_t(r);
+            // A short read that brings the size from the listing is the end of the file.
+            if (got == std::size_t(st.st_size))
+                break;
         }
         ++m_counts.searched;
         scan(name, std::string_view(m_buffer.get(), got));
@@ -659,16 +670,23 @@ private:
                 path = pathOf(name);
             ++found;
             ++m_counts.occurrences;
+            // The "%s(%d): %s" text, built in one allocation.
             QString text;
-            const QString body = lineToText(h.lineText);
-            text.reserve(path.size() + body.size() + 16);
+            text.reserve(path.size() + qsizetype(h.lineText.size()) + 16);
             text += path;
             text += QLatin1Char('(');
-            text += QString::number(h.line);
-            text += QLatin1String("): ");
-            text += body;
+            char digits[16];
+            const int nd = std::snprintf(digits, sizeof digits, "%d", h.line);
+            text += QLatin1StringView(digits, nd);
+            text += QLatin1StringView("): ");
+            if (isAscii(h.lineText))
+                text += QLatin1StringView(h.lineText.data(), qsizetype(h.lineText.size()));
+            else
+                text += lineToText(h.lineText);
             FindResultLine line;
-            line.text = text.size() > kMaxResultLine ? text.left(kMaxResultLine) : text;
+            if (text.size() > kMaxResultLine)
+                text.truncate(kMaxResultLine);
+            line.text = std::move(text);
             line.file = path;
             line.line = h.line;
             m_sink.add(std::move(line));

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <chrono>
+#include <iterator>
 
 namespace search {
 
@@ -11,6 +12,8 @@ namespace {
 constexpr int kDrainMs = 40;
 // How often the search publishes the file it reads.
 constexpr auto kProgressEvery = std::chrono::milliseconds(50);
+// Lines handed over at a time.
+constexpr std::size_t kBatch = 512;
 }
 
 class FindInFilesWorker::QueueSink : public FindInFilesSink {
@@ -21,7 +24,7 @@ public:
     void add(FindResultLine line) override
     {
         m_local.push_back(std::move(line));
-        if (m_local.size() >= 256)
+        if (m_local.size() >= kBatch)
             flush();
     }
     void visiting(std::string_view folder, std::string_view name) override
@@ -43,14 +46,12 @@ public:
     {
         if (m_local.empty())
             return;
-        std::lock_guard<std::mutex> lock(m_w.m_mutex);
-        if (m_w.m_queue.empty()) {
-            m_w.m_queue.swap(m_local);
-        } else {
-            m_w.m_queue.insert(m_w.m_queue.end(), std::make_move_iterator(m_local.begin()),
-                               std::make_move_iterator(m_local.end()));
-            m_local.clear();
+        {
+            std::lock_guard<std::mutex> lock(m_w.m_mutex);
+            m_w.m_queue.push_back(std::move(m_local));
         }
+        m_local = {};
+        m_local.reserve(kBatch);
     }
 
 private:
@@ -98,12 +99,12 @@ void FindInFilesWorker::drain()
 {
     if (m_finished)
         return;
-    std::vector<FindResultLine> batch;
+    std::vector<std::vector<FindResultLine>> batches;
     QString current;
     bool threadDone;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        batch.swap(m_queue);
+        batches.swap(m_queue);
         if (m_currentChanged) {
             current = QFile::decodeName(QByteArray(m_current.data(), qsizetype(m_current.size())));
             m_currentChanged = false;
@@ -112,8 +113,16 @@ void FindInFilesWorker::drain()
         if (threadDone)
             m_counts = m_threadCounts;
     }
-    if (!batch.empty())
+    if (!batches.empty()) {
+        std::vector<FindResultLine> batch = std::move(batches.front());
+        std::size_t total = 0;
+        for (const auto& b : batches)
+            total += b.size();
+        batch.reserve(total);
+        for (std::size_t i = 1; i < batches.size(); ++i)
+            std::move(batches[i].begin(), batches[i].end(), std::back_inserter(batch));
         emit linesReady(batch);
+    }
     if (threadDone) {
         m_timer.stop();
         m_thread.join();   // the thread has nothing left to do but return

@@ -52,7 +52,7 @@ private:
 
     // Shared with the thread, under the mutex.
     std::mutex m_mutex;
-    std::vector<FindResultLine> m_queue;
+    std::vector<std::vector<FindResultLine>> m_queue;   // batches
     std::string m_current;
     bool m_currentChanged = false;
     bool m_threadDone = false;
