@@ -102,8 +102,8 @@ bool isAscii(std::string_view s)
 }
 
 // Length of the longest prefix of `s` that is whole UTF-8 characters, or npos when `s`
-// holds a malformed sequence before its end (a sequence cut by the end is not malformed).
-std::size_t utf8Prefix(std::string_view s)
+// holds a malformed sequence (with `cut`, a sequence cut by the end is not malformed).
+std::size_t utf8Prefix(std::string_view s, bool cut)
 {
     std::size_t i = 0;
     const std::size_t n = s.size();
@@ -133,7 +133,7 @@ std::size_t utf8Prefix(std::string_view s)
             cp = (cp << 6) | (cc & 0x3Fu);
         }
         if (k < len)
-            return i;   // cut at the end
+            return cut ? i : std::string_view::npos;
         if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
             return std::string_view::npos;
         i += len;
@@ -386,11 +386,11 @@ std::string_view searchableBytes(std::string_view raw, std::string& storage)
     return raw;
 }
 
-QString lineToText(std::string_view bytes)
+QString lineToText(std::string_view bytes, bool cut)
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-    const std::size_t valid = utf8Prefix(bytes);
+    const std::size_t valid = utf8Prefix(bytes, cut);
     if (valid != std::string_view::npos)
         return QString::fromUtf8(bytes.data(), qsizetype(valid));
     return ansi::toUnicode(bytes);
@@ -682,7 +682,7 @@ private:
             if (isAscii(h.lineText))
                 text += QLatin1StringView(h.lineText.data(), qsizetype(h.lineText.size()));
             else
-                text += lineToText(h.lineText);
+                text += lineToText(h.lineText, h.lineText.size() == kMaxLineBytes);
             FindResultLine line;
             if (text.size() > kMaxResultLine)
                 text.truncate(kMaxResultLine);

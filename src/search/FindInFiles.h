@@ -62,9 +62,9 @@ std::size_t scanBytes(std::string_view data, const std::vector<ByteMatcher>& mat
 // turned into UTF-8 in `storage`; a UTF-8 mark is dropped; anything else is used as it is.
 std::string_view searchableBytes(std::string_view raw, std::string& storage);
 
-// The text of a result line's bytes: UTF-8 when they are UTF-8 (a character cut at the end
-// is dropped), otherwise the ANSI code page.
-QString lineToText(std::string_view bytes);
+// The text of a result line's bytes: UTF-8 when they are UTF-8, otherwise the ANSI code
+// page. With `cut` (the line was longer than the bytes), a character cut at the end is dropped.
+QString lineToText(std::string_view bytes, bool cut = false);
 
 // What a search is asked to do; the worker keeps its own copy.
 struct FindInFilesJob {
