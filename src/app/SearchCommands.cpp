@@ -153,12 +153,11 @@ void CSearchCommands::startFindInFiles()
 
 void CSearchCommands::stopFindInFiles()
 {
-    for (QObject* child : children())
-        if (auto* w = qobject_cast<search::FindInFilesWorker*>(child))
-            w->abort();
-    for (QObject* child : children())
-        if (auto* w = qobject_cast<search::FindInFilesWorker*>(child))
-            delete w;   // joins its thread
+    const QList<search::FindInFilesWorker*> workers = findChildren<search::FindInFilesWorker*>(Qt::FindDirectChildrenOnly);
+    for (search::FindInFilesWorker* w : workers)
+        w->abort();
+    for (search::FindInFilesWorker* w : workers)
+        delete w;   // joins its thread
 }
 
 void CSearchCommands::findNext(bool reverse)
