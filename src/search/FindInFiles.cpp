@@ -298,7 +298,7 @@ namespace {
 // counted only as far as the next match.
 class LineTracker {
 public:
-    explicit LineTracker(std::string_view data) : m_data(data) {}
+    LineTracker(std::string_view data, int firstLine) : m_data(data), m_line(firstLine) {}
 
     ScanHit at(std::size_t pos)
     {
@@ -329,15 +329,15 @@ private:
     std::size_t m_counted = 0;
     std::size_t m_lineStart = 0;
     std::size_t m_lineLength = std::string_view::npos;
-    int m_line = 1;
+    int m_line;
 };
 
 } // namespace
 
 std::size_t scanBytes(std::string_view data, const std::vector<ByteMatcher>& matchers,
-                      const std::function<bool(const ScanHit&)>& hit)
+                      const std::function<bool(const ScanHit&)>& hit, int firstLine)
 {
-    LineTracker lines(data);
+    LineTracker lines(data, firstLine);
     std::size_t count = 0;
     if (matchers.size() == 1) {
         matchers.front().forEach(data.data(), data.size(), [&](std::size_t pos) {
@@ -621,50 +621,105 @@ private:
             return;
         m_sink.visiting(m_dir, name);
 
-        // One read more than the size tells a file that grew; a file that shrank ends early.
-        const std::size_t want = std::size_t(st.st_size) + 1;
-        try {
-            if (want > m_capacity) {
-                m_buffer.reset();
-                m_capacity = 0;
-                m_buffer.reset(new char[want]);
-                m_capacity = want;
+        // The file is read up to the size it had when it was opened; one that shrinks ends
+        // early. A file larger than the read window goes in parts that end at a line end
+        // (no match spans a line end); a UTF-16 file is read whole, to be decoded.
+        const std::size_t size = std::size_t(st.st_size);
+        std::size_t window = std::max<std::size_t>(m_job.readWindow, 256);
+        std::size_t consumed = 0;   // bytes of the file before the buffer's start
+        std::size_t have = 0;
+        bool eof = false;
+        auto fill = [&](std::size_t target) {
+            while (have < target && !eof) {
+                const ssize_t r = ::read(fd, m_buffer.get() + have, target - have);
+                if (r < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    return false;
+                }
+                if (r == 0)
+                    eof = true;
+                have += std::size_t(r);
+                if (consumed + have >= size)
+                    eof = true;
             }
-        } catch (const std::bad_alloc&) {
-            cannotOpen(name, 3);
-            return;
-        }
-        std::size_t got = 0;
-        while (got < want) {
-            const ssize_t r = ::read(fd, m_buffer.get() + got, want - got);
-            if (r < 0) {
-                if (errno == EINTR)
-                    continue;
+            return true;
+        };
+        ++m_counts.searched;
+        QString path;
+        int found = 0;
+        int line = 1;
+        bool first = true;
+        while (!m_stop) {
+            std::size_t target = std::min(window, size - std::min(size, consumed));
+            if (first && size > window && size >= 2) {
+                // A UTF-16 mark asks for the whole file.
+                unsigned char mark[2] = {0, 0};
+                if (pread(fd, mark, 2, 0) == 2 && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF)))
+                    target = window = size;
+            }
+            target = std::max(target, have);
+            if (!reserve(target, have) || !fill(target)) {
+                if (found > 0)
+                    ++m_counts.files;
                 cannotOpen(name, 3);
                 return;
             }
-            if (r == 0)
+            std::size_t take = have;
+            if (!eof) {
+                const auto* nl = static_cast<const char*>(memrchr(m_buffer.get(), '\n', have));
+                if (!nl) {
+                    window *= 2;   // one line longer than the window
+                    continue;
+                }
+                take = std::size_t(nl - m_buffer.get()) + 1;
+            }
+            const std::string_view part(m_buffer.get(), take);
+            scan(name, part, first, line, path, found);
+            first = false;
+            if (eof && take == have)
                 break;
-            got += std::size_t(r);
-            // A short read that brings the size from the listing is the end of the file.
-            if (got == std::size_t(st.st_size))
-                break;
+            line += int(countLineFeeds(part.data(), part.size()));
+            std::memmove(m_buffer.get(), m_buffer.get() + take, have - take);
+            consumed += take;
+            have -= take;
         }
-        ++m_counts.searched;
-        scan(name, std::string_view(m_buffer.get(), got));
+        if (found > 0)
+            ++m_counts.files;
+        if (m_capacity > std::max<std::size_t>(m_job.readWindow, std::size_t(4) << 20)) {
+            m_buffer.reset();   // a UTF-16 file or a long line made it large
+            m_capacity = 0;
+        }
     }
 
-    void scan(const std::string& name, std::string_view raw)
+    // Makes room for `want` bytes, keeping the first `keep`.
+    bool reserve(std::size_t want, std::size_t keep)
     {
-        std::string_view data;
+        if (want <= m_capacity)
+            return true;
         try {
-            data = searchableBytes(raw, m_converted);
+            std::unique_ptr<char[]> bigger(new char[want]);
+            if (keep)
+                std::memcpy(bigger.get(), m_buffer.get(), keep);
+            m_buffer = std::move(bigger);
+            m_capacity = want;
         } catch (const std::bad_alloc&) {
-            cannotOpen(name, 3);
-            return;
+            return false;
         }
-        QString path;
-        int found = 0;
+        return true;
+    }
+
+    // Scans one part of a file starting with line `firstLine`; the first part may be UTF-16.
+    void scan(const std::string& name, std::string_view raw, bool firstPart, int firstLine, QString& path, int& found)
+    {
+        std::string_view data = raw;
+        if (firstPart) {
+            try {
+                data = searchableBytes(raw, m_converted);
+            } catch (const std::bad_alloc&) {
+                return;
+            }
+        }
         scanBytes(data, m_matchers, [&](const ScanHit& h) {
             if (path.isEmpty())
                 path = pathOf(name);
@@ -696,9 +751,7 @@ private:
                 return false;
             }
             return true;
-        });
-        if (found > 0)
-            ++m_counts.files;
+        }, firstLine);
         if (m_converted.capacity() > (std::size_t(4) << 20))
             std::string().swap(m_converted);
     }

@@ -54,9 +54,10 @@ struct ScanHit {
 };
 
 // Scans bytes for every matcher at once (the hits in file order); `hit` returns false to
-// stop. Returns the number of occurrences passed to `hit`.
+// stop. `firstLine` is the number of the line the bytes start with. Returns the number of
+// occurrences passed to `hit`.
 std::size_t scanBytes(std::string_view data, const std::vector<ByteMatcher>& matchers,
-                      const std::function<bool(const ScanHit&)>& hit);
+                      const std::function<bool(const ScanHit&)>& hit, int firstLine = 1);
 
 // The bytes to search for a file's contents: a UTF-16 file (with its byte-order mark) is
 // turned into UTF-8 in `storage`; a UTF-8 mark is dropped; anything else is used as it is.
@@ -73,6 +74,9 @@ struct FindInFilesJob {
     QString filter;              // ";"-separated patterns; empty: every file
     QString folder;
     std::int64_t maxFileSize = kDefaultMaxFileSize;   // 0: no limit
+    // A file larger than this is read in parts, each ending at a line end, so that a large
+    // limit never needs the whole of a large file in memory.
+    std::size_t readWindow = std::size_t(64) << 20;
 };
 
 struct FindInFilesCounts {

@@ -194,6 +194,8 @@ struct FindInFilesTree : ::testing::Test {
         f.write(bytes);
     }
 
+    std::size_t readWindow = FindInFilesJob().readWindow;
+
     QStringList find(const QString& text, unsigned flags, const QString& filter = QString(),
                      const QString& folder = QString(), std::int64_t limit = kDefaultMaxFileSize)
     {
@@ -205,6 +207,7 @@ struct FindInFilesTree : ::testing::Test {
         job.filter = filter;
         job.folder = folder.isNull() ? root : folder;
         job.maxFileSize = limit;
+        job.readWindow = readWindow;
         counts = findInFiles(job, sink);
         return sink.texts(root);
     }
@@ -339,4 +342,35 @@ TEST_F(FindInFilesTree, Utf16AndAnsiFilesAreFoundAndShownAsText)
     EXPECT_EQ(find("foo", 0), (QStringList{QStringLiteral("ansi.txt(2): caf\u00e9 foo"), "wide.txt(2): foo bar"}));
     EXPECT_EQ(find(QStringLiteral("caf\u00e9"), 0),
               (QStringList{QStringLiteral("ansi.txt(2): caf\u00e9 foo"), QStringLiteral("wide.txt(1): caf\u00e9")}));
+}
+
+TEST_F(FindInFilesTree, FilesReadInPartsGiveWhatAWholeReadGives)
+{
+    // Lines of every length around the part size, one far longer than it, and matches at
+    // line starts and ends, so that parts end next to matches.
+    QByteArray text;
+    for (int i = 0; i < 400; ++i) {
+        text += QByteArray((i * 37) % 300, i % 3 ? 'w' : ' ');
+        text += (i % 5 == 0) ? "foo" : (i % 5 == 1) ? "foo bar" : "x foo_y foo";
+        text += i % 7 ? "\n" : "\r\n";
+        if (i == 200)
+            text += QByteArray(5000, 'z') + " foo\n";
+    }
+    text += "foo";   // at the very end, without a line end
+    write("big.txt", text);
+    QByteArray utf16("\xFF\xFE", 2);
+    for (char c : QByteArray("a\nb foo\n").repeated(100))
+        utf16 += c, utf16 += '\0';
+    write("wide.txt", utf16);
+
+    for (unsigned flags : {0u, unsigned(Mask::WholeWord)}) {
+        readWindow = FindInFilesJob().readWindow;
+        const QStringList whole = find("foo", flags, QString(), QString(), 0);
+        const FindInFilesCounts wholeCounts = counts;
+        ASSERT_GT(whole.size(), 300);
+        readWindow = 256;
+        EXPECT_EQ(find("foo", flags, QString(), QString(), 0), whole);
+        EXPECT_EQ(counts.occurrences, wholeCounts.occurrences);
+        EXPECT_EQ(counts.files, 2);
+    }
 }
