@@ -591,7 +591,8 @@ private:
     {
         ++m_counts.unreadable;
         m_sink.add(FindResultLine::plain(
-            formatArgs(texts::str(1197, "Cannot open file: %s error:%d"), {pathOf(name), QString::number(code)})));
+            formatArgs(m_job.cannotOpenText.isEmpty() ? cannotOpenFormat() : m_job.cannotOpenText,
+                       {pathOf(name), QString::number(code)})));
     }
 
     void visit(int dfd, const std::string& name, bool link)
@@ -797,6 +798,11 @@ FindInFilesCounts findInFiles(const FindInFilesJob& job, FindInFilesSink& sink)
     walker.run();
     counts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return counts;
+}
+
+QString cannotOpenFormat()
+{
+    return texts::str(1197, "Cannot open file: %s error:%d");
 }
 
 QString finalText(const FindInFilesJob& job, const FindInFilesCounts& counts)

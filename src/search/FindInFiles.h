@@ -77,6 +77,9 @@ struct FindInFilesJob {
     // A file larger than this is read in parts, each ending at a line end, so that a large
     // limit never needs the whole of a large file in memory.
     std::size_t readWindow = std::size_t(64) << 20;
+    // The "Cannot open file: %s error:%d" text, looked up before the search leaves the
+    // user-interface thread; empty: looked up when needed.
+    QString cannotOpenText;
 };
 
 struct FindInFilesCounts {
@@ -106,6 +109,9 @@ std::vector<ByteMatcher> matchersFor(const QString& findText, unsigned flags);
 
 // Searches the folder tree. An empty find text searches nothing. Returns the counts.
 FindInFilesCounts findInFiles(const FindInFilesJob& job, FindInFilesSink& sink);
+
+// The line for a file that cannot be read: "Cannot open file: %s error:%d".
+QString cannotOpenFormat();
 
 // The status text when a search ends: the summary, or the invalid-path message.
 QString finalText(const FindInFilesJob& job, const FindInFilesCounts& counts);

@@ -62,6 +62,8 @@ private:
 
 FindInFilesWorker::FindInFilesWorker(FindInFilesJob job, QObject* parent) : QObject(parent), m_job(std::move(job))
 {
+    if (m_job.cannotOpenText.isEmpty())
+        m_job.cannotOpenText = cannotOpenFormat();   // texts are looked up on this thread
     m_timer.setInterval(kDrainMs);
     connect(&m_timer, &QTimer::timeout, this, &FindInFilesWorker::drain);
 }
