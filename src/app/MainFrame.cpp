@@ -481,6 +481,7 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
     case cmd::SearchMsdn: searchLookup(); return true;
     case cmd::SearchFind: case cmd::SearchReplace: case cmd::SearchFindNext: case cmd::SearchFindPrevious:
     case cmd::SearchFindNextWord: case cmd::SearchFindPrevWord: case cmd::SearchAddMark:
+    case cmd::SearchFindInFiles:
         return m_search->onCommand(id);
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
@@ -901,6 +902,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     m_closing = true;
+    m_search->stopFindInFiles();
     m_shell->saveLayout();
     savePlacement();
     event->accept();

@@ -10,10 +10,13 @@
 #include "framework/widgets/PanelHost.h"
 #include "platform/Seams.h"
 #include "platform/Texts.h"
+#include "search/FindInFilesWorker.h"
+#include "search/widgets/FindInFilesDialog.h"
 #include "search/widgets/FindView.h"
 #include "search/widgets/SearchDialog.h"
 #include "search/widgets/TextSearch.h"
 
+#include <QToolButton>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QStatusBar>
@@ -45,13 +48,15 @@ bool CSearchCommands::onCommand(int id)
     case cmd::SearchFindNextWord: findWord(false); return true;
     case cmd::SearchFindPrevWord: findWord(true); return true;
     case cmd::SearchAddMark: addMark(); return true;
+    case cmd::SearchFindInFiles: openFindInFiles(); return true;
     default: return false;
     }
 }
 
 bool CSearchCommands::dialogOpen() const
 {
-    return (m_find && m_find->isVisible()) || (m_replace && m_replace->isVisible());
+    return (m_find && m_find->isVisible()) || (m_replace && m_replace->isVisible())
+        || (m_findInFiles && m_findInFiles->isVisible());
 }
 
 search::SearchDialog* CSearchCommands::dialog(int kind) const
@@ -76,6 +81,83 @@ void CSearchCommands::openDialog(int kind)
     d->activateWindow();
     d->findCombo()->setFocus();
     searchDialogsChanged();
+}
+
+void CSearchCommands::openFindInFiles()
+{
+    if (!m_findInFiles) {
+        m_findInFiles = new search::FindInFilesDialog(m_frame.settings().search, &m_frame);
+        connect(m_findInFiles, &search::FindInFilesDialog::findRequested, this, &CSearchCommands::startFindInFiles);
+        connect(m_findInFiles, &search::FindInFilesDialog::closed, this, &CSearchCommands::searchDialogsChanged);
+    }
+    QString word;
+    bool haveWord = false;
+    if (QsciScintillaBase* v = activeTextView())
+        haveWord = search::takeSearchWord(*v, &word);
+    CChildFrame* active = m_frame.activeChild();
+    m_findInFiles->prefill(word, haveWord, active ? active->path() : QString());
+    m_findInFiles->show();
+    m_findInFiles->raise();
+    m_findInFiles->activateWindow();
+    m_findInFiles->findCombo()->setFocus();
+    searchDialogsChanged();
+}
+
+void CSearchCommands::startFindInFiles()
+{
+    search::SearchOptions& o = m_frame.settings().search;
+    if (o.findText.isEmpty())
+        return;
+    const int index = o.has(search::Mask::ResultWindow2) ? 1 : 0;
+    search::FindInFilesJob job;
+    job.findText = o.findText;
+    job.flags = o.flags;
+    job.filter = o.fileFilter;
+    job.folder = o.folder;
+    bool ok = false;
+    const qint64 limit = m_frame.settings().ReadString("SEARCH", "MaxFileSize").trimmed().toLongLong(&ok);
+    job.maxFileSize = ok && limit >= 0 ? limit : search::kDefaultMaxFileSize;
+
+    // A new search into the same view ends the one filling it; that one finishes on its own.
+    if (search::FindInFilesWorker* old = m_searches[index]) {
+        disconnect(old, nullptr, this, nullptr);
+        disconnect(old, nullptr, m_views[index], nullptr);
+        old->abort();
+        if (old->finished())
+            delete old;
+        else
+            connect(old, &search::FindInFilesWorker::done, old, &QObject::deleteLater);
+    }
+    search::CFindView* view = showResultView(index);
+    view->clear();
+    view->abortFlag() = 0;
+    view->beginSearch();
+    o.occurrenceCount = 0;
+    o.fileCount = 0;
+
+    auto* worker = new search::FindInFilesWorker(job, this);
+    m_searches[index] = worker;
+    connect(worker, &search::FindInFilesWorker::linesReady, view,
+            [view](std::vector<search::FindResultLine>& batch) { view->appendLines(std::move(batch)); });
+    connect(worker, &search::FindInFilesWorker::progress, this,
+            [this](const QString& path) { m_frame.statusBar()->showMessage(path); });
+    connect(worker, &search::FindInFilesWorker::done, view, [this, view, worker](const QString& text) {
+        search::SearchOptions& opts = m_frame.settings().search;
+        opts.occurrenceCount = worker->counts().occurrences;
+        opts.fileCount = worker->counts().files;
+        view->endSearch(text);
+    });
+    connect(view->abortButton(), &QAbstractButton::clicked, worker, &search::FindInFilesWorker::abort);
+    worker->start();
+}
+
+void CSearchCommands::stopFindInFiles()
+{
+    const QList<search::FindInFilesWorker*> workers = findChildren<search::FindInFilesWorker*>(Qt::FindDirectChildrenOnly);
+    for (search::FindInFilesWorker* w : workers)
+        w->abort();
+    for (search::FindInFilesWorker* w : workers)
+        delete w;   // joins its thread
 }
 
 void CSearchCommands::findNext(bool reverse)
