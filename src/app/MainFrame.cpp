@@ -6,6 +6,7 @@
 #include "app/FrameShell.h"
 #include "app/RecentFilesMenu.h"
 #include "app/SearchCommands.h"
+#include "app/TemplateCommands.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -190,6 +191,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     statusBar()->setVisible(true);   // the status bar always starts visible
     m_shell = new CFrameShell(*this);
     m_search = new CSearchCommands(*this);
+    m_templates = new CTemplateCommands(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -478,6 +480,7 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
     case cmd::SearchFind: case cmd::SearchReplace: case cmd::SearchFindNext: case cmd::SearchFindPrevious:
     case cmd::SearchFindNextWord: case cmd::SearchFindPrevWord: case cmd::SearchAddMark:
         return m_search->onCommand(id);
+    case cmd::EditInsertTemplate: case cmd::EditAddTemplate: return m_templates->onCommand(id);
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
         return true;
