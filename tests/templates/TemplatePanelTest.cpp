@@ -226,6 +226,19 @@ TEST_F(TemplatePanelTest, ADoubleClickOnThePanelReplacesTheSelection)
     EXPECT_TRUE(text(v).ends_with("next\n\xE2\x86\x92 d\xC3\xA9j\xC3\xA0 4 Aug-08-2008\nnext"));
 }
 
+TEST_F(TemplatePanelTest, ADocumentWithCrLineEndsKeepsThem)
+{
+    start();
+    const int row = addTemplate("two", "one\r\ntwo|");
+    CTextView* v = openAndFocus("mac.txt", "a\rb\r");
+    ASSERT_TRUE(v);
+    ASSERT_EQ(v->eolMode(), int(SB::SC_EOL_CR));
+    v->SendScintilla(SB::SCI_GOTOPOS, 2);
+    ASSERT_TRUE(docker()->insertRow(row));
+    EXPECT_EQ(text(v), "a\rone\rtwob\r");
+    EXPECT_EQ(caret(v), 9);
+}
+
 TEST_F(TemplatePanelTest, AddTemplateFromTheSelectionThroughTheEditMenu)
 {
     start();
