@@ -110,8 +110,16 @@ bool SqliteDb::exec(const QString& sql, const QVariantList& params, const RowHan
         return false;
     }
     // One statement only: anything after it would be another statement smuggled in.
-    for (const char* p = tail; p && *p; ++p) {
-        if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';') {
+    // (Blanks, semicolons and comments after it prepare to no statement.)
+    const char* const end = text.constData() + text.size();
+    while (tail && tail < end) {
+        sqlite3_stmt* next = nullptr;
+        const char* after = nullptr;
+        const int rc2 = sqlite3_prepare_v2(m_db, tail, int(end - tail), &next, &after);
+        const bool another = rc2 != SQLITE_OK || next != nullptr || after == tail;
+        sqlite3_finalize(next);
+        tail = after;
+        if (another) {
             sqlite3_finalize(stmt);
             fail(SQLITE_MISUSE, QStringLiteral("more than one statement"));
             return false;

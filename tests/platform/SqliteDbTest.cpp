@@ -110,7 +110,9 @@ TEST_F(SqliteDbTest, OneStatementAtATimeAndIdentifiersQuoted)
     ASSERT_TRUE(db.exec("CREATE TABLE tools(x)"));
     // A second statement behind the first is refused, not run.
     EXPECT_FALSE(db.exec("CREATE TABLE a(x); DROP TABLE tools"));
+    EXPECT_FALSE(db.exec("CREATE TABLE a(x);; -- x\n ; DROP TABLE tools"));
     EXPECT_EQ(db.tables(), QStringList{"tools"});
+    EXPECT_TRUE(db.exec("SELECT 1; -- a comment after it\n;"));
 
     const QString hostile = QStringLiteral("x\"(a);drop table tools;--");
     ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE %1(x)").arg(SqliteDb::quoteIdentifier(hostile))));

@@ -218,6 +218,14 @@ TEST_F(TemplatePanelTest, ADoubleClickOnThePanelReplacesTheSelection)
     EXPECT_EQ(caret(v), 6);   // no marker: the start of the inserted text
     EXPECT_TRUE(v->hasFocus());
 
+    // A separator inserts nothing and keeps the selection.
+    v->setSel(0, 3);
+    ASSERT_EQ(docker()->list()->item(2)->text(), "");
+    QTest::mouseDClick(docker()->list()->viewport(), Qt::LeftButton, {}, rowCentre(2));
+    pump();
+    EXPECT_EQ(text(v), "abc\n  \xE2\x86\x92 d\xC3\xA9j\xC3\xA0 2 Aug-08-2008\n  next\n");
+    EXPECT_EQ(v->SendScintilla(SB::SCI_GETSELECTIONEND), 3);
+
     // The same with Enter in the list.
     v->SendScintilla(SB::SCI_DOCUMENTEND);
     docker()->list()->setFocus();

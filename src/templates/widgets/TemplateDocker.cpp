@@ -186,6 +186,8 @@ bool CTemplateDocker::insertTemplate(qint64 id)
             reportFailure(this, m_store);
         return false;
     }
+    if (content->isEmpty())
+        return false;   // a separator: nothing to insert, and a selection stays
     return templates::insertTemplate(*view, *content, m_host.macroContext());
 }
 
