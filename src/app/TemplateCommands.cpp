@@ -9,7 +9,8 @@
 #include "framework/widgets/PanelHost.h"
 #include "templates/widgets/AutoListBox.h"
 
-CTemplateCommands::CTemplateCommands(CMainFrame& frame) : QObject(&frame), m_frame(frame)
+CTemplateCommands::CTemplateCommands(CMainFrame& frame)
+    : QObject(&frame), m_frame(frame), m_settings(frame.settings())
 {
     const AppSettings& s = frame.settings();
     m_docker = new templates::CTemplateDocker(s.Folder(AppSettings::DataFolder) + QStringLiteral("/velmo.db"), *this,
@@ -23,7 +24,7 @@ CTemplateCommands::CTemplateCommands(CMainFrame& frame) : QObject(&frame), m_fra
 CTemplateCommands::~CTemplateCommands()
 {
     templates::CAutoListBox::closeCurrent();
-    m_frame.settings().WriteString(QStringLiteral("USER"), QStringLiteral("template"), m_group);
+    m_settings.WriteString(QStringLiteral("USER"), QStringLiteral("template"), m_group);
 }
 
 bool CTemplateCommands::onCommand(int id)

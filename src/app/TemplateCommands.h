@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 
+class AppSettings;
 class CMainFrame;
 
 class CTemplateCommands : public QObject, public templates::ITemplateHost {
@@ -30,6 +31,7 @@ private:
     void addTemplate();
 
     CMainFrame& m_frame;
+    AppSettings& m_settings;   // outlives the frame; written when the frame goes
     QPointer<templates::CTemplateDocker> m_docker;
     QString m_group;
 };
