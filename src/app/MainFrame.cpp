@@ -7,6 +7,7 @@
 #include "app/FrameShell.h"
 #include "app/RecentFilesMenu.h"
 #include "app/SearchCommands.h"
+#include "app/TemplateCommands.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -192,6 +193,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_shell = new CFrameShell(*this);
     m_search = new CSearchCommands(*this);
     m_backups = new CBackups(*this, m_settings.dataFolder + QStringLiteral("/backup"), m_settings.backupInterval);
+    m_templates = new CTemplateCommands(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -483,6 +485,7 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
     case cmd::SearchFindNextWord: case cmd::SearchFindPrevWord: case cmd::SearchAddMark:
     case cmd::SearchFindInFiles:
         return m_search->onCommand(id);
+    case cmd::EditInsertTemplate: case cmd::EditAddTemplate: return m_templates->onCommand(id);
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
         return true;

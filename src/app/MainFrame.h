@@ -13,6 +13,7 @@ class CBackups;
 class CChildFrame;
 class CFrameShell;
 class CSearchCommands;
+class CTemplateCommands;
 class LanguageTable;
 class RecentFiles;
 class RecentFilesMenu;
@@ -73,6 +74,7 @@ public:
     CFrameShell* shell() const { return m_shell; }
     CSearchCommands* searchCommands() const { return m_search; }
     CBackups* backups() const { return m_backups; }
+    CTemplateCommands* templateCommands() const { return m_templates; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -165,6 +167,7 @@ private:
     CFrameShell* m_shell = nullptr;   // panels, window modes, tray
     CSearchCommands* m_search = nullptr;   // search dialogs, commands and result views
     CBackups* m_backups = nullptr;          // backups of modified documents
+    CTemplateCommands* m_templates = nullptr;   // template panel, Insert and Add Template
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;
