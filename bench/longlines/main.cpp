@@ -88,7 +88,10 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
     {
         QFile ini(program.filePath("velmo.ini"));
         ini.open(QIODevice::WriteOnly);
+        // The shipped editor options (syntax highlighting on); NOHIGHLIGHT=1 for the view alone.
         ini.write("[FONT]\n2=font:DejaVu Sans Mono,size:10\n");
+        if (!qEnvironmentVariableIsSet("NOHIGHLIGHT"))
+            ini.write("[EDITOR]\nEditorMask=35336\n");
     }
     AppSettings settings(program.path());
     LanguageTable languages;
