@@ -2,7 +2,8 @@
 // measured again: after typing, deleting and pasting on such a line the x position of
 // every character is what a view laying the same text out afresh finds, with tabs, UTF-8
 // text and control characters on the line, in a monospaced and a proportional font. The
-// caret's column in the status bar is counted the same way the component counts it.
+// caret's column in the status bar is counted the same way the component counts it. The
+// C family's lexer styles a long line from shortly before a change and as far as it is seen.
 #include "FrameFixture.h"
 
 #include <QApplication>
@@ -154,6 +155,54 @@ TEST_F(LongLineLayoutTest, EditsOnALongLineLeaveTheLayoutAFreshLayoutWouldHave)
         EXPECT_TRUE(view.text() == std::string(line.constData()) + "\nshort line\n");
         expectSameLayout(view, font, touched, tolerance);
     }
+}
+
+// A script of one long line, in the C family's lexer.
+void setScript(CTextView& view, const QByteArray& text)
+{
+    setFont(view, "DejaVu Sans Mono");
+    view.SendScintilla(SB::SCI_SETLEXERLANGUAGE, 0UL, "cpp");
+    view.SendScintilla(SB::SCI_SETKEYWORDS, 0UL, "function return var while typeof null this");
+    view.SendScintilla(SB::SCI_SETTEXT, text.constData());
+    view.SendScintilla(SB::SCI_COLOURISE, 0UL, -1L);
+}
+
+TEST_F(LongLineLayoutTest, TypingOnALongLineStylesWhatIsSeenAsAFullStylingWould)
+{
+    const char* tokens[] = {"function f(a, b) { return a + b; } ", "var s = \"a \\\" b\"; ", "x = /re+/g; ",
+                            "/* note */ ", "while (t++) { n = 0x1f; } ", "y = typeof this.z; "};
+    QByteArray line;
+    for (int i = 0; line.size() < 200000; ++i)
+        line += tokens[(i * 5 + i / 4) % 6];
+    CTextView view;
+    view.resize(900, 300);
+    setScript(view, line + "\n");
+    view.show();
+    view.setFocus();
+    settle();
+
+    // Typing far into the line: a string opened and closed, a comment, an identifier.
+    for (long at : {150000L, 100000L}) {
+        view.setSel(at, at);
+        settle();
+        QTest::keyClicks(&view, " q = 'it' + w; /* c */ k");
+        settle();
+    }
+    // Only the part of the line around what is seen was styled again.
+    EXPECT_LT(long(view.SendScintilla(SB::SCI_GETENDSTYLED)), 120000);
+
+    CTextView fresh;
+    fresh.resize(900, 300);
+    setScript(fresh, QByteArray::fromStdString(view.text()));
+    const long caret = view.currentPos();
+    const long from = long(view.SendScintilla(SB::SCI_POSITIONFROMPOINT, 0UL, 5L));
+    const long to = long(view.SendScintilla(SB::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(view.width()), 5L));
+    ASSERT_LT(from, caret);
+    ASSERT_GT(to, caret);
+    for (long p = from; p < to; ++p)
+        ASSERT_EQ(view.SendScintilla(SB::SCI_GETSTYLEAT, static_cast<unsigned long>(p)),
+                  fresh.SendScintilla(SB::SCI_GETSTYLEAT, static_cast<unsigned long>(p)))
+            << "position " << p;
 }
 
 TEST_F(LongLineLayoutTest, TheStatusBarColumnOnALongLineCountsTabsAndCharactersAsTheComponentDoes)
