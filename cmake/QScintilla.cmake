@@ -1,12 +1,14 @@
 # The editing component. When scripts/install-deps has unpacked Debian's source package
 # of it into VELMO_QSCINTILLA_SOURCE, the component is built here as a static library
-# with our patches (third_party/qscintilla2/*.patch, applied to a copy in the build
+# with our patches (third_party/qscintilla2/*.patch, applied to copies in the build
 # tree); otherwise the installed library is used as it is.
 #
-# The patch: the component measures every run of text through a full text layout
-# (shaping), which makes a line of millions of characters take seconds to lay out on
-# each change. Runs of printable ASCII in a font where those characters share one width
-# are measured from that width instead.
+# The patches, for lines of millions of characters (minified scripts, one-line JSON):
+# - measure-ascii-runs: the component measures every run of text through a full text
+#   layout (shaping). Runs of printable ASCII in a font where those characters share one
+#   width are measured from that width instead.
+# - long-line-layout: a very long line keeps its layout, and an edit measures again only
+#   the part that changed; drawing looks at the visible part of the line only.
 set(VELMO_QSCINTILLA_SOURCE "${CMAKE_SOURCE_DIR}/third_party/qscintilla2/source" CACHE PATH
     "Unpacked source package of QScintilla (fetched by scripts/install-deps)")
 option(VELMO_SYSTEM_QSCINTILLA "Use the installed QScintilla library even when its source is there" OFF)
@@ -21,30 +23,76 @@ if(NOT VELMO_SYSTEM_QSCINTILLA AND EXISTS ${_qsci}/src/PlatQt.cpp AND EXISTS ${_
   message(STATUS "QScintilla: building the patched component from ${_qsci}")
   find_package(Qt6 REQUIRED COMPONENTS PrintSupport)
 
-  # Patched copies of the component's files, remade when a patch changes.
+  # Patched copies of the component's files, remade when a patch changes. A patch may
+  # touch any file of the component (paths from the component's top folder, a/ and b/
+  # prefixes). A patched source is compiled from its copy; where a header is patched, its
+  # whole folder is copied, so that every file including the header gets the patched one.
   set(_patched_dir ${CMAKE_BINARY_DIR}/qscintilla2)
   file(GLOB _patches ${CMAKE_SOURCE_DIR}/third_party/qscintilla2/*.patch)
   list(SORT _patches)
-  set(_patched_plat ${_patched_dir}/PlatQt.cpp)
-  add_custom_command(OUTPUT ${_patched_plat}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${_patched_dir}
-    COMMAND ${CMAKE_COMMAND} -E copy ${_qsci}/src/PlatQt.cpp ${_patched_plat}.tmp
-    COMMAND ${CMAKE_COMMAND} -DFILE=${_patched_plat}.tmp "-DPATCHES=${_patches}"
-            -P ${CMAKE_SOURCE_DIR}/cmake/ApplyPatches.cmake
-    COMMAND ${CMAKE_COMMAND} -E rename ${_patched_plat}.tmp ${_patched_plat}
-    DEPENDS ${_qsci}/src/PlatQt.cpp ${_patches} ${CMAKE_SOURCE_DIR}/cmake/ApplyPatches.cmake
-    COMMENT "Patching the editing component's platform layer")
+  set(_patched_files)
+  set(_patched_folders)
+  foreach(_p ${_patches})
+    file(STRINGS ${_p} _targets REGEX "^\\+\\+\\+ ")
+    foreach(_t ${_targets})
+      string(REGEX REPLACE "^\\+\\+\\+ b/([^\t ]*).*" "\\1" _t "${_t}")
+      list(APPEND _patched_files ${_t})
+      if(_t MATCHES "\\.h$")
+        get_filename_component(_d ${_t} DIRECTORY)
+        list(APPEND _patched_folders ${_d})
+      endif()
+    endforeach()
+  endforeach()
+  set(_copied ${_patched_files})
+  foreach(_d ${_patched_folders})
+    file(GLOB _in_folder RELATIVE ${_qsci} ${_qsci}/${_d}/*.cpp ${_qsci}/${_d}/*.h)
+    list(APPEND _copied ${_in_folder})
+  endforeach()
+  list(REMOVE_DUPLICATES _copied)
+  list(REMOVE_DUPLICATES _patched_folders)
+  set(_copies)
+  set(_originals)
+  foreach(_f ${_copied})
+    list(APPEND _copies ${_patched_dir}/${_f})
+    list(APPEND _originals ${_qsci}/${_f})
+  endforeach()
+  # Lists go to the script with | between their items.
+  string(REPLACE ";" "|" _copied_arg "${_copied}")
+  string(REPLACE ";" "|" _patches_arg "${_patches}")
+  add_custom_command(OUTPUT ${_patched_dir}/patched.stamp
+    BYPRODUCTS ${_copies}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${_qsci} -DDEST=${_patched_dir} "-DFILES=${_copied_arg}"
+            "-DPATCHES=${_patches_arg}" -P ${CMAKE_SOURCE_DIR}/cmake/ApplyPatches.cmake
+    COMMAND ${CMAKE_COMMAND} -E touch ${_patched_dir}/patched.stamp
+    DEPENDS ${_originals} ${_patches} ${CMAKE_SOURCE_DIR}/cmake/ApplyPatches.cmake
+    COMMENT "Patching the editing component" VERBATIM)
 
-  file(GLOB _qsci_sources ${_qsci}/src/*.cpp ${_qsci}/scintilla/src/*.cpp
+  file(GLOB _qsci_sources RELATIVE ${_qsci} ${_qsci}/src/*.cpp ${_qsci}/scintilla/src/*.cpp
        ${_qsci}/scintilla/lexers/*.cpp ${_qsci}/scintilla/lexlib/*.cpp)
-  list(FILTER _qsci_sources EXCLUDE REGEX "/(PlatQt|MacPasteboardMime|LexLPeg)\\.cpp$")
+  list(FILTER _qsci_sources EXCLUDE REGEX "(^|/)(MacPasteboardMime|LexLPeg)\\.cpp$")
+  set(_sources)
+  foreach(_f ${_qsci_sources})
+    if(_f IN_LIST _copied)
+      list(APPEND _sources ${_patched_dir}/${_f})
+    else()
+      list(APPEND _sources ${_qsci}/${_f})
+    endif()
+  endforeach()
   # The classes with signals and slots, for moc.
   file(GLOB _qsci_headers ${_qsci}/src/Qsci/*.h ${_qsci}/src/*.h)
 
-  add_library(velmo_qscintilla STATIC ${_qsci_sources} ${_patched_plat} ${_qsci_headers})
+  # The copies hold no classes for moc; they are made before anything of the library is built.
+  set_source_files_properties(${_copies} PROPERTIES GENERATED ON SKIP_AUTOGEN ON)
+  add_custom_target(velmo_qscintilla_patched DEPENDS ${_patched_dir}/patched.stamp)
+  add_library(velmo_qscintilla STATIC ${_sources} ${_qsci_headers})
+  add_dependencies(velmo_qscintilla velmo_qscintilla_patched)
   set_target_properties(velmo_qscintilla PROPERTIES POSITION_INDEPENDENT_CODE ON AUTOMOC ON)
-  target_include_directories(velmo_qscintilla PRIVATE
-    ${_qsci}/src ${_qsci}/scintilla/include ${_qsci}/scintilla/lexlib ${_qsci}/scintilla/src)
+  foreach(_d src scintilla/include scintilla/lexlib scintilla/src)
+    if(_d IN_LIST _patched_folders)
+      target_include_directories(velmo_qscintilla PRIVATE ${_patched_dir}/${_d})
+    endif()
+    target_include_directories(velmo_qscintilla PRIVATE ${_qsci}/${_d})
+  endforeach()
   target_compile_definitions(velmo_qscintilla PRIVATE SCINTILLA_QT SCI_LEXER INCLUDE_DEPRECATED_FEATURES)
   # Third-party code: its warnings are not ours to fix. Without debug information it
   # builds faster.

@@ -1,6 +1,6 @@
 // Documents with very long lines (minified scripts, one-line JSON) opened through the
 // main frame: time to idle, how soon a queued call is served, a key press on the long
-// line, a find-next jump and scrolling along the line; and a 50 MiB C file for
+// line, a caret move, a find-next jump and scrolling along the line; and a 50 MiB C file for
 // comparison. Run by hand: velmo_bench_longlines [sizes in characters...]
 // Each case runs in a child process of its own so that its peak memory is its own.
 #include "app/AppSettings.h"
@@ -88,7 +88,10 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
     {
         QFile ini(program.filePath("velmo.ini"));
         ini.open(QIODevice::WriteOnly);
+        // The shipped editor options (syntax highlighting on); NOHIGHLIGHT=1 for the view alone.
         ini.write("[FONT]\n2=font:DejaVu Sans Mono,size:10\n");
+        if (!qEnvironmentVariableIsSet("NOHIGHLIGHT"))
+            ini.write("[EDITOR]\nEditorMask=35336\n");
     }
     AppSettings settings(program.path());
     LanguageTable languages;
@@ -113,8 +116,10 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
     }
     CTextView* view = child->textView();
     const double mib = double(view->length()) / (1 << 20);
-    std::printf("%-10s %7.2f MiB  open %8.1f ms  queued call served %8.1f ms  to idle %8.1f ms  peak RSS %4ld MiB\n",
-                qPrintable(QFileInfo(file).baseName()), mib, openMs, queuedMs, idleMs, peakMiB());
+    std::printf("%-10s %7.2f MiB  open %8.1f ms  queued call served %8.1f ms  to idle %8.1f ms  peak RSS %4ld MiB"
+                "  lexer %ld\n",
+                qPrintable(QFileInfo(file).baseName()), mib, openMs, queuedMs, idleMs, peakMiB(),
+                long(view->SendScintilla(QsciScintillaBase::SCI_GETLEXER)));
     if (!longLine)
         return 0;
 
@@ -136,6 +141,21 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
     std::sort(keys.begin(), keys.end());
     std::printf("%-10s key press on the line: median %7.1f ms  max %7.1f ms\n",
                 qPrintable(QFileInfo(file).baseName()), keys[keys.size() / 2], keys.back());
+
+    // Caret moves along the line (Right), each until the view is idle again.
+    std::vector<double> moves;
+    for (int i = 0; i < repeats(); ++i) {
+        t.restart();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(view, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(view, &release);
+        idle();
+        moves.push_back(ms(t));
+    }
+    std::sort(moves.begin(), moves.end());
+    std::printf("%-10s caret move along the line: median %7.1f ms  max %7.1f ms\n",
+                qPrintable(QFileInfo(file).baseName()), moves[moves.size() / 2], moves.back());
 
     // Find next: search forward from the caret, select the hit (which scrolls to it).
     std::vector<double> finds;
@@ -168,8 +188,18 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
         scrolls.push_back(ms(t));
     }
     std::sort(scrolls.begin(), scrolls.end());
-    std::printf("%-10s scroll a page along the line: median %7.1f ms  max %7.1f ms  peak RSS %4ld MiB\n",
-                qPrintable(QFileInfo(file).baseName()), scrolls[scrolls.size() / 2], scrolls.back(), peakMiB());
+    std::printf("%-10s scroll a page along the line: median %7.1f ms  max %7.1f ms\n",
+                qPrintable(QFileInfo(file).baseName()), scrolls[scrolls.size() / 2], scrolls.back());
+    std::vector<double> steps;
+    for (int i = 0; i < repeats(); ++i) {
+        t.restart();
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        idle();
+        steps.push_back(ms(t));
+    }
+    std::sort(steps.begin(), steps.end());
+    std::printf("%-10s scroll a step along the line: median %7.1f ms  max %7.1f ms  peak RSS %4ld MiB\n",
+                qPrintable(QFileInfo(file).baseName()), steps[steps.size() / 2], steps.back(), peakMiB());
     return 0;
 }
 

@@ -818,7 +818,7 @@ void CMainFrame::refreshStatus()
             const long pos = v->currentPos();
             info.caretLine = int(v->lineFromPosition(pos));
             info.lineCount = int(v->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT));
-            info.caretColumn = int(v->SendScintilla(QsciScintillaBase::SCI_GETCOLUMN, (unsigned long)pos));
+            info.caretColumn = int(v->column(pos));
             // The bytes the file holds, not the component's UTF-8 for an ANSI document.
             info.selectionLength = int(v->selectionBytes());
             info.size = v->documentBytes();

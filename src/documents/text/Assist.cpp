@@ -524,8 +524,8 @@ void CTextAssist::highlightBraces()
         return;
     }
     S(SB::SCI_BRACEHIGHLIGHT, static_cast<unsigned long>(brace), partner);
-    const long c1 = S(SB::SCI_GETCOLUMN, static_cast<unsigned long>(brace));
-    const long c2 = S(SB::SCI_GETCOLUMN, static_cast<unsigned long>(partner));
+    const long c1 = view_->column(brace);
+    const long c2 = view_->column(partner);
     S(SB::SCI_SETHIGHLIGHTGUIDE, static_cast<unsigned long>(std::min(c1, c2)));
 }
 

@@ -96,6 +96,8 @@ public:
     void ensureVisibleEnforcePolicy(long line);
     void lineScroll(long columns, long lines);
     long countCharacters(long start, long end) const;
+    // The column of pos, tabs expanded (SCI_GETCOLUMN), counted quickly on a very long line.
+    long column(long pos) const;
     long positionRelative(long pos, long characters) const;
 
 signals:
