@@ -1,4 +1,4 @@
-#include "console/Process.h"
+#include "platform/Process.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,18 +9,18 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace console {
+namespace process {
 
-std::vector<ustring> splitArguments(uview s)
+std::vector<std::u16string> splitArguments(std::u16string_view s)
 {
-    std::vector<ustring> args;
+    std::vector<std::u16string> args;
     size_t i = 0;
     for (;;) {
         while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
             ++i;
         if (i >= s.size())
             break;
-        ustring arg;
+        std::u16string arg;
         bool quoted = false;
         while (i < s.size()) {
             char16_t c = s[i];
@@ -337,4 +337,4 @@ void Job::release()
         ::tcsetpgrp(terminal_, ::getpgrp());
 }
 
-} // namespace console
+} // namespace process
