@@ -195,6 +195,8 @@ bool CChildFrame::save()
         ok = textdoc::saveDocument(m_doc, *m_text, this);
     }
     updateState();
+    if (ok)
+        emit saved(this);
     return ok;
 }
 
@@ -229,6 +231,8 @@ bool CChildFrame::saveAs()
     if (ok)
         m_frame.addToRecent(m_doc.path);
     updateState();
+    if (ok)
+        emit saved(this);
     return ok;
 }
 
@@ -246,6 +250,8 @@ bool CChildFrame::reload()
         ok = textdoc::reloadDocument(m_doc, *m_text, this);
     }
     updateState();
+    if (ok)
+        emit saved(this);
     return ok;
 }
 

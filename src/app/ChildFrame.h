@@ -81,6 +81,8 @@ public:
 signals:
     void stateChanged(CChildFrame* child);
     void statusChanged(CChildFrame* child);
+    // The document and its file agree again: a save, Save As or reload succeeded.
+    void saved(CChildFrame* child);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

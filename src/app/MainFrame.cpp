@@ -6,6 +6,7 @@
 #include "app/FrameShell.h"
 #include "app/RecentFilesMenu.h"
 #include "app/SearchCommands.h"
+#include "app/SymbolCommands.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -190,6 +191,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     statusBar()->setVisible(true);   // the status bar always starts visible
     m_shell = new CFrameShell(*this);
     m_search = new CSearchCommands(*this);
+    m_symbols = new CSymbolCommands(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -269,6 +271,7 @@ CChildFrame* CMainFrame::createChild()
     // once with its final title and icon (every tab change lays out the whole tab bar).
     auto* child = new CChildFrame(*this);
     connect(child, &CChildFrame::stateChanged, this, &CMainFrame::onChildState);
+    m_symbols->watch(child);
     connect(child, &CChildFrame::statusChanged, this, [this](CChildFrame* c) {
         if (c == activeChild())
             refreshStatus();
@@ -387,6 +390,7 @@ CChildFrame* CMainFrame::OpenFile(const QString& pathIn, int openMode, bool rece
         return nullptr;
     }
     attachChild(child);
+    m_symbols->documentOpened(child);
     // 5. The recent-files list.
     if (recent)
         addToRecent(path);
@@ -478,6 +482,7 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
     case cmd::SearchFind: case cmd::SearchReplace: case cmd::SearchFindNext: case cmd::SearchFindPrevious:
     case cmd::SearchFindNextWord: case cmd::SearchFindPrevWord: case cmd::SearchAddMark:
         return m_search->onCommand(id);
+    case cmd::SearchSymbol: return m_symbols->onCommand(id);
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
         return true;
@@ -746,6 +751,8 @@ void CMainFrame::onActivated()
     if (c && c != m_lastActive && c->view())
         c->view()->setFocus();
     m_lastActive = c;
+    if (m_symbols)
+        m_symbols->documentActivated(c);
     updateTitle();
     refreshStatus();
 }

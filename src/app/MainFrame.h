@@ -12,6 +12,7 @@ class AppSettings;
 class CChildFrame;
 class CFrameShell;
 class CSearchCommands;
+class CSymbolCommands;
 class LanguageTable;
 class RecentFiles;
 class RecentFilesMenu;
@@ -71,6 +72,7 @@ public:
     cmd::StatusPanes* statusPanes() const { return m_status; }
     CFrameShell* shell() const { return m_shell; }
     CSearchCommands* searchCommands() const { return m_search; }
+    CSymbolCommands* symbolCommands() const { return m_symbols; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -162,6 +164,7 @@ private:
     cmd::StatusPanes* m_status = nullptr;
     CFrameShell* m_shell = nullptr;   // panels, window modes, tray
     CSearchCommands* m_search = nullptr;   // search dialogs, commands and result views
+    CSymbolCommands* m_symbols = nullptr;  // the symbol panel and the symbol search
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;
