@@ -53,34 +53,20 @@ std::optional<symbols::CtagsRequest> CSymbolCommands::requestFor(QObject* docume
     // Unsaved changes are tagged from the text on screen.
     if (c->isModified())
         r.text = c->textView()->text();
+    m_fromText[c] = r.text.has_value();
     return r;
 }
 
 void CSymbolCommands::watch(CChildFrame* child)
 {
     connect(child, &CChildFrame::saved, this, &CSymbolCommands::afterSave);
-    connect(child, &QObject::destroyed, this, [this, child] { m_followed.remove(child); });
-}
-
-void CSymbolCommands::followEdits(CChildFrame* child)
-{
-    CTextView* v = child->textView();
-    QPointer<CTextView>& followed = m_followed[child];
-    if (!v || followed == v)
-        return;
-    followed = v;
-    connect(v, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this, child](int, int type, const char*, int, int, int, int, int, int, int) {
-                if (type & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT))
-                    m_docker->markChanged(child);
-            });
+    connect(child, &QObject::destroyed, this, [this, child] { m_fromText.remove(child); });
 }
 
 void CSymbolCommands::documentOpened(CChildFrame* child)
 {
     if (!child || child->isHex() || !child->textView())
         return;
-    followEdits(child);
     m_docker->createTree(child, !m_frame.starting() && child == m_frame.activeChild());
 }
 
@@ -88,7 +74,6 @@ void CSymbolCommands::afterSave(CChildFrame* child)
 {
     if (child->isHex() || !child->textView())
         return;
-    followEdits(child);
     if (m_docker->tree(child)) {
         m_docker->rebuildTree(child);
     } else {
@@ -99,8 +84,9 @@ void CSymbolCommands::afterSave(CChildFrame* child)
 
 void CSymbolCommands::documentActivated(CChildFrame* child)
 {
-    if (child && m_docker->tree(child))
-        followEdits(child);
+    // Unsaved changes, or changes undone since the tree was made from them, show anew.
+    if (child && m_docker->tree(child) && (child->isModified() || m_fromText.value(child)))
+        m_docker->markChanged(child);
     m_docker->showTree(child);
 }
 

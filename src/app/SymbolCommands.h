@@ -1,8 +1,8 @@
 #pragma once
 // The symbols of the main frame: the symbol panel on the side panel with one tree per
 // document opened from a file, and the symbol search dialog (408). Trees are filled when
-// a document is opened, after each save, and when a document whose text changed comes to
-// the front again.
+// a document is opened, after each save, and when a document with unsaved changes comes
+// to the front again.
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -42,7 +42,6 @@ public:
     std::optional<symbols::CtagsRequest> requestFor(QObject* document) const;
 
 private:
-    void followEdits(CChildFrame* child);
     void afterSave(CChildFrame* child);
     void jump(int line);
     void failed();
@@ -50,5 +49,6 @@ private:
     CMainFrame& m_frame;
     symbols::CFunctionDocker* m_docker = nullptr;
     QPointer<symbols::CJumpToDialog> m_dialog;
-    QHash<CChildFrame*, QPointer<CTextView>> m_followed;   // the view whose edits mark the tree stale
+    // Documents whose tree was last made from unsaved text rather than from their file.
+    mutable QHash<QObject*, bool> m_fromText;
 };

@@ -40,6 +40,8 @@ QByteArray cppSource()
     s += "void geo::Shape::draw() {}\n"                // 80
          "int helper(int a) { return a; }\n"           // 81
          "int main() { return helper(LIMIT); }\n";     // 82
+    for (int i = 83; i < 200; ++i)
+        s += "// more filler\n";
     return s;
 }
 
@@ -76,7 +78,10 @@ struct SymbolFrameTest : FrameFixture {
         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), t->viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(t->viewport(), &e);
         pump();
-        return docker()->findChild<QMenu*>("symbolMenu");
+        for (QMenu* m : docker()->findChildren<QMenu*>("symbolMenu"))
+            if (m->isVisible())
+                return m;
+        return nullptr;
     }
     QAction* action(QMenu* m, int id)
     {
@@ -92,6 +97,14 @@ struct SymbolFrameTest : FrameFixture {
         ASSERT_TRUE(a->isEnabled());
         QTest::mouseClick(m, Qt::LeftButton, Qt::NoModifier, m->actionGeometry(a).center());
         pump();
+    }
+    void refocus(CTextView* v)
+    {
+        frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(frame.get()))
+            ADD_FAILURE() << "the frame did not become active";
+        v->setFocus();
+        pump(10);
     }
     static long caretLine(CTextView* v) { return v->lineFromPosition(v->currentPos()) + 1; }
     // An edit of the document (the keys that make it are not what is tested here).
@@ -245,6 +258,7 @@ TEST_F(SymbolFrameTest, F6SearchesTypesSelectsAndJumps)
     EXPECT_EQ(caretLine(v), 82);
 
     // Escape closes without moving; the panel's menu item opens the dialog too.
+    refocus(v);
     key(v, Qt::Key_F6);
     d = frame->symbolCommands()->dialog();
     ASSERT_TRUE(d);
@@ -254,6 +268,7 @@ TEST_F(SymbolFrameTest, F6SearchesTypesSelectsAndJumps)
     EXPECT_FALSE(frame->symbolCommands()->dialog());
     EXPECT_EQ(caretLine(v), 82);
 
+    refocus(v);
     showPanel(v);
     ASSERT_TRUE(settle());
     choose(openMenu(tree(frame->activeChild())), CFunctionDocker::SearchSymbols);
