@@ -4,6 +4,7 @@
 // command interpreter, the tagger and the tools start their children through it.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,34 @@ SpawnResult spawnProcess(const SpawnRequest& request);
 
 // Windows error number for an errno value.
 int windowsError(int err);
+
+// An executable file `name` in an absolute folder of PATH; empty when there is none.
+// Relative entries (and the empty one) stand for the current folder and are skipped.
+std::string findOnPath(const std::string& name);
+
+// Processor time a process has used so far, in clock ticks; -1 when unknown.
+long long processorTicks(int pid);
+
+struct ReadBounds {
+    int silenceMs = 1000;   // neither output nor processor time for this long: it hangs
+    int totalMs = 10000;    // the whole run
+};
+
+struct ReadResult {
+    bool started = false;
+    bool timedOut = false;  // killed for silence or for the overall bound
+    bool aborted = false;   // the abort descriptor became readable
+    int error = 0;          // Windows error number when it did not start
+    int exitCode = -1;      // when it ended by itself
+};
+
+// Starts `request` with its standard output on a pipe (fds[1] is replaced) and hands each
+// piece of output to `onOutput` on the calling thread until the output ends and the child
+// exits. A child that is silent for too long or runs past the overall bound is killed
+// with its process group (the request must ask for a new group). `abortFd`, when not -1,
+// stops the run early once it becomes readable.
+ReadResult runReadingOutput(SpawnRequest request, const ReadBounds& bounds, int abortFd,
+                            const std::function<void(std::string_view)>& onOutput);
 
 // Waits for one child of ours; returns its exit code. A child ended by SIGINT gives
 // the Ctrl+C exit code 0xC000013A.

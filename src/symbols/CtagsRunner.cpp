@@ -8,12 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -21,42 +16,6 @@ extern char** environ;
 namespace symbols {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int msLeft(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left < 0 ? 0 : int(left);
-}
-
-// Waits for the child to end, at most until `deadline` (or until the abort descriptor
-// fires). True when it ended; `status` then holds its wait status.
-bool waitEnded(int pid, Clock::time_point deadline, int abortFd, int& status)
-{
-    for (;;) {
-        const pid_t w = ::waitpid(pid, &status, WNOHANG);
-        if (w == pid)
-            return true;
-        if (w < 0 && errno != EINTR)
-            return true;   // not ours any more
-        const int left = msLeft(deadline);
-        if (left == 0)
-            return false;
-        struct pollfd p {abortFd, POLLIN, 0};
-        if (::poll(&p, abortFd >= 0 ? 1 : 0, left < 10 ? left : 10) > 0)
-            return false;
-    }
-}
-
-void killGroup(int pid)
-{
-    ::kill(-pid, SIGKILL);
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-}
 
 // A name safe for the tagger's output lines: no tab, CR or LF.
 QString plainName(const QString& path)
@@ -72,17 +31,7 @@ QString plainName(const QString& path)
 
 QString findCtags()
 {
-    const QByteArray path = qgetenv("PATH");
-    for (const QByteArray& dir : path.split(':')) {
-        // Relative entries (and the empty one) name the current folder: never used.
-        if (dir.isEmpty() || dir[0] != '/')
-            continue;
-        const QString candidate = QFile::decodeName(dir) + QStringLiteral("/ctags");
-        const QByteArray native = QFile::encodeName(candidate);
-        if (::access(native.constData(), X_OK) == 0 && QFileInfo(candidate).isFile())
-            return candidate;
-    }
-    return QString();
+    return QFile::decodeName(QByteArray::fromStdString(process::findOnPath("ctags")));
 }
 
 CtagsOutcome runCtags(const CtagsRequest& request, const CtagsBounds& bounds, int abortFd)
@@ -117,15 +66,11 @@ CtagsOutcome runCtags(const CtagsRequest& request, const CtagsBounds& bounds, in
         copy.close();
     }
 
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        return outcome;
     const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-
     process::SpawnRequest spawn;
     spawn.program = QFile::encodeName(program).toStdString();
     spawn.argv.push_back("ctags");
-    // The language is forced by the document's own name; the copy keeps its file name.
+    // The language is forced by the document's own name; a copy keeps that file name.
     for (const QString& a : ctagsArguments(request.path, request.lexer))
         spawn.argv.push_back(QFile::encodeName(a).toStdString());
     spawn.argv.back() = QFile::encodeName(target).toStdString();
@@ -134,64 +79,18 @@ CtagsOutcome runCtags(const CtagsRequest& request, const CtagsBounds& bounds, in
     // The root folder: no options file of a document's folder is read.
     spawn.directory = QDir::rootPath().toStdString();
     spawn.fds[0] = devNull;
-    spawn.fds[1] = out[1];
     spawn.fds[2] = devNull;   // only standard output is read
     spawn.processGroup = 0;
-    const process::SpawnResult started = process::spawnProcess(spawn);
-    ::close(out[1]);
-    if (devNull >= 0)
-        ::close(devNull);
-    if (started.pid < 0) {
-        ::close(out[0]);
-        return outcome;
-    }
 
     TagStream stream(letterGroupFor(request.lexer), request.lowMask, request.highMask,
                      [&outcome](TagRecord& tag) { outcome.tags.push_back(std::move(tag)); });
-    const Clock::time_point begun = Clock::now();
-    const Clock::time_point total = begun + std::chrono::milliseconds(bounds.totalMs);
-    Clock::time_point silence = begun + std::chrono::milliseconds(bounds.silenceMs);
-    std::string buffer(65536, '\0');
-    bool ended = false, aborted = false;
-    while (!ended) {
-        const int left = std::min(msLeft(total), msLeft(silence));
-        if (left == 0) {
-            outcome.timedOut = true;
-            break;
-        }
-        struct pollfd p[2] = {{out[0], POLLIN, 0}, {abortFd, POLLIN, 0}};
-        const int n = ::poll(p, abortFd >= 0 ? 2 : 1, left);
-        if (n < 0 && errno != EINTR)
-            break;
-        if (n <= 0)
-            continue;
-        if (abortFd >= 0 && (p[1].revents & POLLIN)) {
-            aborted = true;
-            break;
-        }
-        if (p[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            const ssize_t got = ::read(out[0], buffer.data(), buffer.size());
-            if (got > 0) {
-                stream.feed(std::string_view(buffer.data(), size_t(got)));
-                silence = Clock::now() + std::chrono::milliseconds(bounds.silenceMs);
-            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
-                ended = true;
-            }
-        }
-    }
-    ::close(out[0]);
+    const process::ReadResult r = process::runReadingOutput(
+        spawn, {bounds.silenceMs, bounds.totalMs}, abortFd, [&stream](std::string_view chunk) { stream.feed(chunk); });
+    if (devNull >= 0)
+        ::close(devNull);
     stream.finish();
-
-    int status = 0;
-    const Clock::time_point exitBound = std::min(total, Clock::now() + std::chrono::milliseconds(bounds.silenceMs));
-    if (!ended || !waitEnded(started.pid, exitBound, abortFd, status)) {
-        killGroup(started.pid);
-        if (!aborted && ended)
-            outcome.timedOut = true;
-        return outcome;
-    }
-    ::kill(-started.pid, SIGKILL);   // anything the tagger left behind in its group
-    outcome.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    outcome.timedOut = r.timedOut;
+    outcome.ok = r.started && !r.timedOut && !r.aborted && r.exitCode == 0;
     return outcome;
 }
 
@@ -241,8 +140,10 @@ void CtagsJob::start(CtagsRequest request)
     const unsigned generation = generation_;
     const int abortFd = abortPipe_[0];
     const CtagsBounds bounds = bounds_;
-    worker_ = std::thread([this, request = std::move(request), generation, abortFd, bounds] {
+    worker_ = std::thread([this, request = std::move(request), generation, abortFd, bounds, prepare = prepare_] {
         auto outcome = std::make_shared<CtagsOutcome>(runCtags(request, bounds, abortFd));
+        if (prepare)
+            prepare(*outcome);
         // Handed over on the job's thread; dropped there when the run was stopped or the
         // job is gone.
         QMetaObject::invokeMethod(this, [this, outcome, generation] {

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,7 @@ struct CtagsOutcome {
     std::vector<TagRecord> tags;
     bool ok = false;         // false: not started, killed, or ended with an error
     bool timedOut = false;
+    std::shared_ptr<void> prepared;   // what the job's prepare step made of the tags
 };
 
 struct CtagsBounds {
@@ -58,6 +60,9 @@ public:
     bool running() const { return running_; }
 
     void setBounds(const CtagsBounds& bounds) { bounds_ = bounds; }
+    // Work done on the worker thread after the run, before the outcome is handed over
+    // (arranging a large tree there keeps the UI thread free); used from the next start.
+    void setPrepare(std::function<void(CtagsOutcome&)> prepare) { prepare_ = std::move(prepare); }
 
 signals:
     // On the job's thread, once per started run that was not stopped.
@@ -71,6 +76,7 @@ private:
     unsigned generation_ = 0;
     bool running_ = false;
     CtagsBounds bounds_;
+    std::function<void(CtagsOutcome&)> prepare_;
 };
 
 } // namespace symbols

@@ -42,12 +42,12 @@ int compareNoCase(const QString& a, const QString& b)
 
 // By type: the top level is a list in which a new entry goes directly after the first
 // entry of its kind (or at the end); members go under the entry named like their scope.
-struct SymbolTreeModel::TypeOrder {
+struct SymbolTreeBuilder::TypeOrder {
     std::list<int> order;
     std::unordered_map<int, std::list<int>::iterator> firstOfKind;
     QHash<QString, int> topByText;
 
-    void place(std::vector<Node>& nodes, int index)
+    void place(std::vector<SymbolNode>& nodes, int index)
     {
         const int kind = nodes[size_t(index)].kind;
         auto first = kind >= 0 ? firstOfKind.find(kind) : firstOfKind.end();
@@ -64,36 +64,32 @@ struct SymbolTreeModel::TypeOrder {
     }
 };
 
-SymbolTreeModel::SymbolTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
-SymbolTreeModel::~SymbolTreeModel() = default;
-
-void SymbolTreeModel::beginTags()
+SymbolTreeBuilder::SymbolTreeBuilder(int arrangement)
+    : arrangement_(arrangement), byType_(std::make_unique<TypeOrder>())
 {
-    pending_.clear();
-    arrival_.clear();
-    byType_ = std::make_unique<TypeOrder>();
 }
 
-void SymbolTreeModel::AddTag(int, const TagRecord& tag)
+SymbolTreeBuilder::~SymbolTreeBuilder() = default;
+
+void SymbolTreeBuilder::AddTag(int, const TagRecord& tag)
 {
-    if (!byType_)
-        beginTags();
-    Node n;
+    std::vector<SymbolNode>& nodes = data_.nodes;
+    SymbolNode n;
     const QString name = tagText(tag.name);
     const QString scope = tag.hasScope ? tagText(tag.scope) : QString();
     n.kind = tag.kind;
     n.line = tag.line;
     n.image = kindImage(tag.kind);
-    if (arrangement_ != ByType) {
+    if (arrangement_ != SymbolTreeModel::ByType) {
         n.text = tag.hasScope ? scope + QStringLiteral("::") + name : name;
-        pending_.push_back(std::move(n));
-        arrival_.push_back(int(pending_.size() - 1));
+        nodes.push_back(std::move(n));
+        arrival_.push_back(int(nodes.size() - 1));
         return;
     }
     n.text = name;
     if (!tag.hasScope) {
-        pending_.push_back(std::move(n));
-        byType_->place(pending_, int(pending_.size() - 1));
+        nodes.push_back(std::move(n));
+        byType_->place(nodes, int(nodes.size() - 1));
         return;
     }
     int group;
@@ -101,11 +97,11 @@ void SymbolTreeModel::AddTag(int, const TagRecord& tag)
     if (found != byType_->topByText.end()) {
         group = found.value();
     } else {
-        Node g;
+        SymbolNode g;
         g.text = scope;
         g.image = scope.startsWith(QLatin1Char('_')) ? kStructureImage : kClassImage;
-        pending_.push_back(std::move(g));
-        group = int(pending_.size() - 1);
+        nodes.push_back(std::move(g));
+        group = int(nodes.size() - 1);
         // The group follows the first top-level entry of its member's kind.
         auto first = byType_->firstOfKind.find(tag.kind);
         auto at = first == byType_->firstOfKind.end() ? byType_->order.end() : std::next(first->second);
@@ -113,74 +109,100 @@ void SymbolTreeModel::AddTag(int, const TagRecord& tag)
         byType_->topByText.insert(scope, group);
     }
     n.parent = group;
-    pending_.push_back(std::move(n));
-    pending_[size_t(group)].children.push_back(int(pending_.size() - 1));
+    nodes.push_back(std::move(n));
+    nodes[size_t(group)].children.push_back(int(nodes.size() - 1));
+    data_.hasGroups = true;
+}
+
+SymbolTreeData SymbolTreeBuilder::finish()
+{
+    std::vector<SymbolNode>& nodes = data_.nodes;
+    std::vector<int>& top = data_.top;
+    if (arrangement_ == SymbolTreeModel::ByType) {
+        top.assign(byType_->order.begin(), byType_->order.end());
+    } else {
+        top = std::move(arrival_);
+        // Inserting each entry after the last one that is not greater keeps arrival order
+        // among equals: a stable sort.
+        if (arrangement_ == SymbolTreeModel::ByLine)
+            std::stable_sort(top.begin(), top.end(),
+                             [&nodes](int a, int b) { return nodes[size_t(a)].line < nodes[size_t(b)].line; });
+        else
+            std::stable_sort(top.begin(), top.end(), [&nodes](int a, int b) {
+                return compareNoCase(nodes[size_t(a)].text, nodes[size_t(b)].text) < 0;
+            });
+    }
+    for (size_t r = 0; r < top.size(); ++r)
+        nodes[size_t(top[r])].row = int(r);
+    for (SymbolNode& n : nodes)
+        for (size_t r = 0; r < n.children.size(); ++r)
+            nodes[size_t(n.children[r])].row = int(r);
+    SymbolTreeData out = std::move(data_);
+    data_ = SymbolTreeData();
+    arrival_.clear();
+    byType_ = std::make_unique<TypeOrder>();
+    return out;
+}
+
+SymbolTreeModel::SymbolTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+SymbolTreeModel::~SymbolTreeModel() = default;
+
+void SymbolTreeModel::beginTags()
+{
+    building_ = std::make_unique<SymbolTreeBuilder>(arrangement_);
+}
+
+void SymbolTreeModel::AddTag(int one, const TagRecord& tag)
+{
+    if (!building_)
+        beginTags();
+    building_->AddTag(one, tag);
 }
 
 void SymbolTreeModel::endTags()
 {
+    if (!building_)
+        beginTags();
+    adopt(building_->finish());
+    building_.reset();
+}
+
+void SymbolTreeModel::adopt(SymbolTreeData tree)
+{
     beginResetModel();
-    nodes_ = std::move(pending_);
-    pending_.clear();
-    top_.clear();
-    if (arrangement_ == ByType && byType_) {
-        top_.assign(byType_->order.begin(), byType_->order.end());
-    } else {
-        top_ = std::move(arrival_);
-        // Inserting each entry after the last one that is not greater keeps arrival order
-        // among equals: a stable sort.
-        if (arrangement_ == ByLine)
-            std::stable_sort(top_.begin(), top_.end(),
-                             [this](int a, int b) { return nodes_[size_t(a)].line < nodes_[size_t(b)].line; });
-        else
-            std::stable_sort(top_.begin(), top_.end(), [this](int a, int b) {
-                return compareNoCase(nodes_[size_t(a)].text, nodes_[size_t(b)].text) < 0;
-            });
-    }
-    arrival_.clear();
-    byType_.reset();
-    for (size_t r = 0; r < top_.size(); ++r)
-        nodes_[size_t(top_[r])].row = int(r);
-    for (Node& n : nodes_)
-        for (size_t r = 0; r < n.children.size(); ++r)
-            nodes_[size_t(n.children[r])].row = int(r);
+    tree_ = std::move(tree);
     endResetModel();
 }
 
 void SymbolTreeModel::clear()
 {
-    beginResetModel();
-    nodes_.clear();
-    top_.clear();
-    pending_.clear();
-    arrival_.clear();
-    byType_.reset();
-    endResetModel();
+    building_.reset();
+    adopt(SymbolTreeData());
 }
 
-const SymbolTreeModel::Node* SymbolTreeModel::nodeOf(const QModelIndex& index) const
+const SymbolNode* SymbolTreeModel::nodeOf(const QModelIndex& index) const
 {
     if (!index.isValid() || index.model() != this)
         return nullptr;
     const quintptr id = index.internalId();
-    return id < nodes_.size() ? &nodes_[id] : nullptr;
+    return id < tree_.nodes.size() ? &tree_.nodes[id] : nullptr;
 }
 
 int SymbolTreeModel::lineOf(const QModelIndex& index) const
 {
-    const Node* n = nodeOf(index);
+    const SymbolNode* n = nodeOf(index);
     return n && n->kind >= 0 ? n->line : -1;
 }
 
 QModelIndex SymbolTreeModel::findText(const QString& text) const
 {
-    for (int t : top_) {
-        const Node& n = nodes_[size_t(t)];
+    for (int t : tree_.top) {
+        const SymbolNode& n = tree_.nodes[size_t(t)];
         if (n.text == text)
             return createIndex(n.row, 0, quintptr(t));
         for (int c : n.children)
-            if (nodes_[size_t(c)].text == text)
-                return createIndex(nodes_[size_t(c)].row, 0, quintptr(c));
+            if (tree_.nodes[size_t(c)].text == text)
+                return createIndex(tree_.nodes[size_t(c)].row, 0, quintptr(c));
     }
     return QModelIndex();
 }
@@ -190,8 +212,8 @@ QModelIndex SymbolTreeModel::index(int row, int column, const QModelIndex& paren
     if (column != 0 || row < 0)
         return QModelIndex();
     if (!parent.isValid())
-        return size_t(row) < top_.size() ? createIndex(row, 0, quintptr(top_[size_t(row)])) : QModelIndex();
-    const Node* p = nodeOf(parent);
+        return size_t(row) < tree_.top.size() ? createIndex(row, 0, quintptr(tree_.top[size_t(row)])) : QModelIndex();
+    const SymbolNode* p = nodeOf(parent);
     if (!p || size_t(row) >= p->children.size())
         return QModelIndex();
     return createIndex(row, 0, quintptr(p->children[size_t(row)]));
@@ -199,17 +221,17 @@ QModelIndex SymbolTreeModel::index(int row, int column, const QModelIndex& paren
 
 QModelIndex SymbolTreeModel::parent(const QModelIndex& child) const
 {
-    const Node* n = nodeOf(child);
+    const SymbolNode* n = nodeOf(child);
     if (!n || n->parent < 0)
         return QModelIndex();
-    return createIndex(nodes_[size_t(n->parent)].row, 0, quintptr(n->parent));
+    return createIndex(tree_.nodes[size_t(n->parent)].row, 0, quintptr(n->parent));
 }
 
 int SymbolTreeModel::rowCount(const QModelIndex& parent) const
 {
     if (!parent.isValid())
-        return int(top_.size());
-    const Node* p = nodeOf(parent);
+        return int(tree_.top.size());
+    const SymbolNode* p = nodeOf(parent);
     return p ? int(p->children.size()) : 0;
 }
 
@@ -220,7 +242,7 @@ int SymbolTreeModel::columnCount(const QModelIndex&) const
 
 QVariant SymbolTreeModel::data(const QModelIndex& index, int role) const
 {
-    const Node* n = nodeOf(index);
+    const SymbolNode* n = nodeOf(index);
     if (!n)
         return QVariant();
     switch (role) {

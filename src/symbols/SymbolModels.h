@@ -19,6 +19,39 @@ QString tagText(const std::string& bytes);
 
 using IconProvider = std::function<QIcon(int image)>;
 
+// One entry of a symbol tree: a tag, or a scope group holding tags.
+struct SymbolNode {
+    QString text;
+    int kind = -1;       // -1 for a scope group
+    int line = -1;       // -1 for a scope group
+    int image = 0;
+    int parent = -1;
+    int row = 0;
+    std::vector<int> children;
+};
+
+struct SymbolTreeData {
+    std::vector<SymbolNode> nodes;
+    std::vector<int> top;
+    bool hasGroups = false;
+};
+
+// Arranges one run's tags; plain data, so a worker thread can do it.
+class SymbolTreeBuilder : public ITagSink {
+public:
+    explicit SymbolTreeBuilder(int arrangement);
+    ~SymbolTreeBuilder() override;
+    void AddTag(int one, const TagRecord& tag) override;
+    SymbolTreeData finish();
+
+private:
+    struct TypeOrder;
+    int arrangement_;
+    SymbolTreeData data_;
+    std::vector<int> arrival_;   // by name and by line: top-level entries in arrival order
+    std::unique_ptr<TypeOrder> byType_;
+};
+
 class SymbolTreeModel : public QAbstractItemModel, public ITagSink {
     Q_OBJECT
 public:
@@ -36,9 +69,12 @@ public:
     void beginTags();
     void AddTag(int one, const TagRecord& tag) override;
     void endTags();
+    // A tree arranged elsewhere (by a builder of this model's arrangement) is shown.
+    void adopt(SymbolTreeData tree);
     void clear();
-    bool isEmpty() const { return top_.empty(); }
-    int entryCount() const { return int(nodes_.size()); }
+    bool isEmpty() const { return tree_.top.empty(); }
+    bool hasGroups() const { return tree_.hasGroups; }
+    int entryCount() const { return int(tree_.nodes.size()); }
 
     // The line of a tag entry; -1 for a scope group or an invalid index.
     int lineOf(const QModelIndex& index) const;
@@ -52,26 +88,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    struct Node {
-        QString text;
-        int kind = -1;       // -1 for a scope group
-        int line = -1;       // -1 for a scope group
-        int image = 0;
-        int parent = -1;
-        int row = 0;
-        std::vector<int> children;
-    };
-    const Node* nodeOf(const QModelIndex& index) const;
+    const SymbolNode* nodeOf(const QModelIndex& index) const;
 
     int arrangement_ = ByLine;
     IconProvider icons_;
-    std::vector<Node> nodes_;
-    std::vector<int> top_;
-    // Gathering a run.
-    std::vector<Node> pending_;
-    std::vector<int> arrival_;   // by name and by line: top-level entries in arrival order
-    struct TypeOrder;
-    std::unique_ptr<TypeOrder> byType_;
+    SymbolTreeData tree_;
+    std::unique_ptr<SymbolTreeBuilder> building_;
 };
 
 // The symbol search's rows, in tag order; columns Class, Tag, Line.

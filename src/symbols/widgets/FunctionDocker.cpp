@@ -196,6 +196,13 @@ void CFunctionDocker::startQueued()
             t->unsetCursor();
             continue;
         }
+        // The tree is arranged on the worker; the UI thread only shows it.
+        t->job().setPrepare([arrangement = t->arrangement()](CtagsOutcome& o) {
+            SymbolTreeBuilder builder(arrangement);
+            for (const TagRecord& tag : o.tags)
+                builder.AddTag(1, tag);
+            o.prepared = std::make_shared<SymbolTreeData>(builder.finish());
+        });
         t->job().start(std::move(*request));
         ++running;
     }
@@ -205,13 +212,19 @@ void CFunctionDocker::filled(CTagsTreeCtrl* t, CtagsOutcome& outcome)
 {
     SymbolTreeModel* m = t->symbols();
     t->setUpdatesEnabled(false);
-    m->beginTags();
-    for (TagRecord& tag : outcome.tags) {
-        tag.document = t->document();
-        m->AddTag(1, tag);
+    if (outcome.prepared) {
+        m->adopt(std::move(*std::static_pointer_cast<SymbolTreeData>(outcome.prepared)));
+    } else {
+        m->beginTags();
+        for (TagRecord& tag : outcome.tags) {
+            tag.document = t->document();
+            m->AddTag(1, tag);
+        }
+        m->endTags();
     }
-    m->endTags();
-    t->expandAll();
+    // Only scope groups have entries below them.
+    if (m->hasGroups())
+        t->expandAll();
     if (!t->remembered.isEmpty()) {
         const QModelIndex at = m->findText(t->remembered);
         if (at.isValid()) {
