@@ -223,6 +223,8 @@ bool CChildFrame::save()
         ok = textdoc::saveDocument(m_doc, *m_text, this);
     }
     updateState();
+    if (ok)
+        emit saved(this);
     return ok;
 }
 
@@ -257,6 +259,8 @@ bool CChildFrame::saveAs()
     if (ok)
         m_frame.addToRecent(m_doc.path);
     updateState();
+    if (ok)
+        emit saved(this);
     return ok;
 }
 
@@ -274,6 +278,8 @@ bool CChildFrame::reload()
         ok = textdoc::reloadDocument(m_doc, *m_text, this);
     }
     updateState();
+    if (ok)
+        emit saved(this);
     return ok;
 }
 

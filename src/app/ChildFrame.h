@@ -89,6 +89,8 @@ signals:
     void statusChanged(CChildFrame* child);
     // The text changed (typing, a command, undo).
     void textChanged(CChildFrame* child);
+    // The document and its file agree again: a save, Save As or reload succeeded.
+    void saved(CChildFrame* child);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -8,6 +8,7 @@
 #include "app/RecentFilesMenu.h"
 #include "app/SearchCommands.h"
 #include "app/TemplateCommands.h"
+#include "app/SymbolCommands.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -194,6 +195,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_search = new CSearchCommands(*this);
     m_backups = new CBackups(*this, m_settings.dataFolder + QStringLiteral("/backup"), m_settings.backupInterval);
     m_templates = new CTemplateCommands(*this);
+    m_symbols = new CSymbolCommands(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -275,6 +277,7 @@ CChildFrame* CMainFrame::createChild()
     auto* child = new CChildFrame(*this);
     connect(child, &CChildFrame::stateChanged, this, &CMainFrame::onChildState);
     m_backups->watch(child);
+    m_symbols->watch(child);
     connect(child, &CChildFrame::statusChanged, this, [this](CChildFrame* c) {
         if (c == activeChild())
             refreshStatus();
@@ -393,6 +396,7 @@ CChildFrame* CMainFrame::OpenFile(const QString& pathIn, int openMode, bool rece
         return nullptr;
     }
     attachChild(child);
+    m_symbols->documentOpened(child);
     // 5. The recent-files list.
     if (recent)
         addToRecent(path);
@@ -486,6 +490,7 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
     case cmd::SearchFindInFiles:
         return m_search->onCommand(id);
     case cmd::EditInsertTemplate: case cmd::EditAddTemplate: return m_templates->onCommand(id);
+    case cmd::SearchSymbol: return m_symbols->onCommand(id);
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
         return true;
@@ -755,6 +760,8 @@ void CMainFrame::onActivated()
     if (c && c != m_lastActive && c->view())
         c->view()->setFocus();
     m_lastActive = c;
+    if (m_symbols)
+        m_symbols->documentActivated(c);
     updateTitle();
     refreshStatus();
 }

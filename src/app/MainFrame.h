@@ -14,6 +14,7 @@ class CChildFrame;
 class CFrameShell;
 class CSearchCommands;
 class CTemplateCommands;
+class CSymbolCommands;
 class LanguageTable;
 class RecentFiles;
 class RecentFilesMenu;
@@ -75,6 +76,7 @@ public:
     CSearchCommands* searchCommands() const { return m_search; }
     CBackups* backups() const { return m_backups; }
     CTemplateCommands* templateCommands() const { return m_templates; }
+    CSymbolCommands* symbolCommands() const { return m_symbols; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -168,6 +170,7 @@ private:
     CSearchCommands* m_search = nullptr;   // search dialogs, commands and result views
     CBackups* m_backups = nullptr;          // backups of modified documents
     CTemplateCommands* m_templates = nullptr;   // template panel, Insert and Add Template
+    CSymbolCommands* m_symbols = nullptr;  // the symbol panel and the symbol search
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;

@@ -1,26 +1,32 @@
-#include "console/Process.h"
+#include "platform/Process.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
-namespace console {
+namespace process {
 
-std::vector<ustring> splitArguments(uview s)
+std::vector<std::u16string> splitArguments(std::u16string_view s)
 {
-    std::vector<ustring> args;
+    std::vector<std::u16string> args;
     size_t i = 0;
     for (;;) {
         while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
             ++i;
         if (i >= s.size())
             break;
-        ustring arg;
+        std::u16string arg;
         bool quoted = false;
         while (i < s.size()) {
             char16_t c = s[i];
@@ -337,4 +343,171 @@ void Job::release()
         ::tcsetpgrp(terminal_, ::getpgrp());
 }
 
-} // namespace console
+} // namespace process
+
+// ---- a child whose output is read, with bounds ----
+
+namespace process {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int msLeft(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left < 0 ? 0 : int(left);
+}
+
+void killGroup(int pid)
+{
+    ::kill(-pid, SIGKILL);
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
+std::string findOnPath(const std::string& name)
+{
+    const char* path = ::getenv("PATH");
+    if (!path || name.empty() || name.find('/') != std::string::npos)
+        return {};
+    std::string_view rest(path);
+    for (;;) {
+        const size_t colon = rest.find(':');
+        const std::string_view dir = rest.substr(0, colon);
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        if (!dir.empty() && dir[0] == '/') {
+            std::string candidate(dir);
+            candidate += '/';
+            candidate += name;
+            struct stat st {};
+            if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+        }
+        if (colon == std::string_view::npos)
+            break;
+    }
+    return {};
+}
+
+long long processorTicks(int pid)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "/proc/%d/stat", pid);
+    FILE* f = std::fopen(name, "re");
+    if (!f)
+        return -1;
+    char buf[1024];
+    const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    buf[n] = '\0';
+    // The fields after the command name (which may hold blanks and parentheses).
+    const char* p = std::strrchr(buf, ')');
+    if (!p)
+        return -1;
+    unsigned long long utime = 0, stime = 0;
+    if (std::sscanf(p + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime, &stime) != 2)
+        return -1;
+    return (long long)(utime + stime);
+}
+
+ReadResult runReadingOutput(SpawnRequest request, const ReadBounds& bounds, int abortFd,
+                            const std::function<void(std::string_view)>& onOutput)
+{
+    ReadResult result;
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        result.error = windowsError(errno);
+        return result;
+    }
+    request.fds[1] = out[1];
+    const SpawnResult spawned = spawnProcess(request);
+    ::close(out[1]);
+    if (spawned.pid < 0) {
+        ::close(out[0]);
+        result.error = spawned.error;
+        return result;
+    }
+    result.started = true;
+    const int pid = spawned.pid;
+
+    const Clock::time_point total = Clock::now() + std::chrono::milliseconds(bounds.totalMs);
+    Clock::time_point silence = Clock::now() + std::chrono::milliseconds(bounds.silenceMs);
+    long long ticks = processorTicks(pid);
+    // A child that is working (using the processor) is not silent, even without output:
+    // a tagger that sorts its tags prints nothing until it has read the whole file.
+    auto working = [&] {
+        const long long now = processorTicks(pid);
+        const bool busy = now > ticks;
+        ticks = now;
+        if (busy)
+            silence = Clock::now() + std::chrono::milliseconds(bounds.silenceMs);
+        return busy;
+    };
+    std::string buffer(65536, '\0');
+    bool ended = false;
+    while (!ended) {
+        if (msLeft(total) == 0) {
+            result.timedOut = true;
+            break;
+        }
+        if (msLeft(silence) == 0 && !working()) {
+            result.timedOut = true;
+            break;
+        }
+        struct pollfd p[2] = {{out[0], POLLIN, 0}, {abortFd, POLLIN, 0}};
+        const int n = ::poll(p, abortFd >= 0 ? 2 : 1, std::min(msLeft(total), msLeft(silence)));
+        if (n < 0 && errno != EINTR)
+            break;
+        if (n <= 0)
+            continue;
+        if (abortFd >= 0 && (p[1].revents & POLLIN)) {
+            result.aborted = true;
+            break;
+        }
+        if (p[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            const ssize_t got = ::read(out[0], buffer.data(), buffer.size());
+            if (got > 0) {
+                onOutput(std::string_view(buffer.data(), size_t(got)));
+                silence = Clock::now() + std::chrono::milliseconds(bounds.silenceMs);
+            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                ended = true;
+            }
+        }
+    }
+    ::close(out[0]);
+    if (!ended) {
+        killGroup(pid);
+        return result;
+    }
+    // The output has ended; the child gets the silence bound to exit.
+    const Clock::time_point exitBy = std::min(total, Clock::now() + std::chrono::milliseconds(bounds.silenceMs));
+    int status = 0;
+    for (;;) {
+        const pid_t w = ::waitpid(pid, &status, WNOHANG);
+        if (w == pid) {
+            ::kill(-pid, SIGKILL);   // anything it left behind in its group
+            result.exitCode = exitCodeOf(status);
+            return result;
+        }
+        if (w < 0 && errno != EINTR)
+            return result;
+        if (msLeft(exitBy) == 0) {
+            result.timedOut = true;
+            killGroup(pid);
+            return result;
+        }
+        struct pollfd p {abortFd, POLLIN, 0};
+        if (::poll(&p, abortFd >= 0 ? 1 : 0, std::min(10, msLeft(exitBy))) > 0) {
+            result.aborted = true;
+            killGroup(pid);
+            return result;
+        }
+    }
+}
+
+} // namespace process

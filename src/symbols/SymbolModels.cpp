@@ -1,0 +1,342 @@
+#include "symbols/SymbolModels.h"
+
+#include "platform/CodePage.h"
+#include "platform/Texts.h"
+
+#include <QByteArrayView>
+#include <QHash>
+
+#include <algorithm>
+#include <list>
+#include <unordered_map>
+
+namespace symbols {
+
+QString tagText(const std::string& bytes)
+{
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    if (view.isValidUtf8())
+        return QString::fromUtf8(view);
+    return ansi::toUnicode(bytes);
+}
+
+namespace {
+
+// Case-insensitive order of entry texts (ASCII letters folded; other characters by value).
+int compareNoCase(const QString& a, const QString& b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= 'A' && x <= 'Z')
+            x = char16_t(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = char16_t(y + 32);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
+
+// By type: the top level is a list in which a new entry goes directly after the first
+// entry of its kind (or at the end); members go under the entry named like their scope.
+struct SymbolTreeBuilder::TypeOrder {
+    std::list<int> order;
+    std::unordered_map<int, std::list<int>::iterator> firstOfKind;
+    QHash<QString, int> topByText;
+
+    void place(std::vector<SymbolNode>& nodes, int index)
+    {
+        const int kind = nodes[size_t(index)].kind;
+        auto first = kind >= 0 ? firstOfKind.find(kind) : firstOfKind.end();
+        std::list<int>::iterator at;
+        if (first == firstOfKind.end()) {
+            at = order.insert(order.end(), index);
+        } else {
+            at = order.insert(std::next(first->second), index);
+        }
+        if (kind >= 0 && first == firstOfKind.end())
+            firstOfKind.emplace(kind, at);
+        if (!topByText.contains(nodes[size_t(index)].text))   // the first of a text is found
+            topByText.insert(nodes[size_t(index)].text, index);
+    }
+};
+
+SymbolTreeBuilder::SymbolTreeBuilder(int arrangement)
+    : arrangement_(arrangement), byType_(std::make_unique<TypeOrder>())
+{
+}
+
+SymbolTreeBuilder::~SymbolTreeBuilder() = default;
+
+void SymbolTreeBuilder::AddTag(int, const TagRecord& tag)
+{
+    std::vector<SymbolNode>& nodes = data_.nodes;
+    SymbolNode n;
+    const QString name = tagText(tag.name);
+    const QString scope = tag.hasScope ? tagText(tag.scope) : QString();
+    n.kind = tag.kind;
+    n.line = tag.line;
+    n.image = kindImage(tag.kind);
+    if (arrangement_ != SymbolTreeModel::ByType) {
+        n.text = tag.hasScope ? scope + QStringLiteral("::") + name : name;
+        nodes.push_back(std::move(n));
+        arrival_.push_back(int(nodes.size() - 1));
+        return;
+    }
+    n.text = name;
+    if (!tag.hasScope) {
+        nodes.push_back(std::move(n));
+        byType_->place(nodes, int(nodes.size() - 1));
+        return;
+    }
+    int group;
+    auto found = byType_->topByText.find(scope);
+    if (found != byType_->topByText.end()) {
+        group = found.value();
+    } else {
+        SymbolNode g;
+        g.text = scope;
+        g.image = scope.startsWith(QLatin1Char('_')) ? kStructureImage : kClassImage;
+        nodes.push_back(std::move(g));
+        group = int(nodes.size() - 1);
+        // The group follows the first top-level entry of its member's kind.
+        auto first = byType_->firstOfKind.find(tag.kind);
+        auto at = first == byType_->firstOfKind.end() ? byType_->order.end() : std::next(first->second);
+        byType_->order.insert(at, group);
+        byType_->topByText.insert(scope, group);
+    }
+    n.parent = group;
+    nodes.push_back(std::move(n));
+    nodes[size_t(group)].children.push_back(int(nodes.size() - 1));
+    data_.hasGroups = true;
+}
+
+SymbolTreeData SymbolTreeBuilder::finish()
+{
+    std::vector<SymbolNode>& nodes = data_.nodes;
+    std::vector<int>& top = data_.top;
+    if (arrangement_ == SymbolTreeModel::ByType) {
+        top.assign(byType_->order.begin(), byType_->order.end());
+    } else {
+        top = std::move(arrival_);
+        // Inserting each entry after the last one that is not greater keeps arrival order
+        // among equals: a stable sort.
+        if (arrangement_ == SymbolTreeModel::ByLine)
+            std::stable_sort(top.begin(), top.end(),
+                             [&nodes](int a, int b) { return nodes[size_t(a)].line < nodes[size_t(b)].line; });
+        else
+            std::stable_sort(top.begin(), top.end(), [&nodes](int a, int b) {
+                return compareNoCase(nodes[size_t(a)].text, nodes[size_t(b)].text) < 0;
+            });
+    }
+    for (size_t r = 0; r < top.size(); ++r)
+        nodes[size_t(top[r])].row = int(r);
+    for (SymbolNode& n : nodes)
+        for (size_t r = 0; r < n.children.size(); ++r)
+            nodes[size_t(n.children[r])].row = int(r);
+    SymbolTreeData out = std::move(data_);
+    data_ = SymbolTreeData();
+    arrival_.clear();
+    byType_ = std::make_unique<TypeOrder>();
+    return out;
+}
+
+SymbolTreeModel::SymbolTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+SymbolTreeModel::~SymbolTreeModel() = default;
+
+void SymbolTreeModel::beginTags()
+{
+    building_ = std::make_unique<SymbolTreeBuilder>(arrangement_);
+}
+
+void SymbolTreeModel::AddTag(int one, const TagRecord& tag)
+{
+    if (!building_)
+        beginTags();
+    building_->AddTag(one, tag);
+}
+
+void SymbolTreeModel::endTags()
+{
+    if (!building_)
+        beginTags();
+    adopt(building_->finish());
+    building_.reset();
+}
+
+void SymbolTreeModel::adopt(SymbolTreeData tree)
+{
+    beginResetModel();
+    tree_ = std::move(tree);
+    endResetModel();
+}
+
+void SymbolTreeModel::clear()
+{
+    building_.reset();
+    adopt(SymbolTreeData());
+}
+
+const SymbolNode* SymbolTreeModel::nodeOf(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    const quintptr id = index.internalId();
+    return id < tree_.nodes.size() ? &tree_.nodes[id] : nullptr;
+}
+
+int SymbolTreeModel::lineOf(const QModelIndex& index) const
+{
+    const SymbolNode* n = nodeOf(index);
+    return n && n->kind >= 0 ? n->line : -1;
+}
+
+QModelIndex SymbolTreeModel::findText(const QString& text) const
+{
+    for (int t : tree_.top) {
+        const SymbolNode& n = tree_.nodes[size_t(t)];
+        if (n.text == text)
+            return createIndex(n.row, 0, quintptr(t));
+        for (int c : n.children)
+            if (tree_.nodes[size_t(c)].text == text)
+                return createIndex(tree_.nodes[size_t(c)].row, 0, quintptr(c));
+    }
+    return QModelIndex();
+}
+
+QModelIndex SymbolTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (column != 0 || row < 0)
+        return QModelIndex();
+    if (!parent.isValid())
+        return size_t(row) < tree_.top.size() ? createIndex(row, 0, quintptr(tree_.top[size_t(row)])) : QModelIndex();
+    const SymbolNode* p = nodeOf(parent);
+    if (!p || size_t(row) >= p->children.size())
+        return QModelIndex();
+    return createIndex(row, 0, quintptr(p->children[size_t(row)]));
+}
+
+QModelIndex SymbolTreeModel::parent(const QModelIndex& child) const
+{
+    const SymbolNode* n = nodeOf(child);
+    if (!n || n->parent < 0)
+        return QModelIndex();
+    return createIndex(tree_.nodes[size_t(n->parent)].row, 0, quintptr(n->parent));
+}
+
+int SymbolTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return int(tree_.top.size());
+    const SymbolNode* p = nodeOf(parent);
+    return p ? int(p->children.size()) : 0;
+}
+
+int SymbolTreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+QVariant SymbolTreeModel::data(const QModelIndex& index, int role) const
+{
+    const SymbolNode* n = nodeOf(index);
+    if (!n)
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole: return n->text;
+    case Qt::DecorationRole: return icons_ ? QVariant(icons_(n->image)) : QVariant();
+    case LineRole: return n->kind >= 0 ? n->line : -1;
+    case KindRole: return n->kind;
+    case GroupRole: return n->kind < 0;
+    case ImageRole: return n->image;
+    default: return QVariant();
+    }
+}
+
+// ---- the symbol search's list ----
+
+SymbolListModel::SymbolListModel(QObject* parent) : QAbstractTableModel(parent) {}
+SymbolListModel::~SymbolListModel() = default;
+
+void SymbolListModel::beginTags()
+{
+    pending_.clear();
+}
+
+void SymbolListModel::AddTag(int, const TagRecord& tag)
+{
+    pending_.push_back({tagText(tag.name), tag.hasScope ? tagText(tag.scope) : QString(), tag.kind, tag.line});
+}
+
+void SymbolListModel::endTags()
+{
+    beginResetModel();
+    rows_ = std::move(pending_);
+    pending_.clear();
+    endResetModel();
+}
+
+int SymbolListModel::lineAt(int row) const
+{
+    return row >= 0 && size_t(row) < rows_.size() ? rows_[size_t(row)].line : -1;
+}
+
+QString SymbolListModel::tagAt(int row) const
+{
+    return row >= 0 && size_t(row) < rows_.size() ? rows_[size_t(row)].tag : QString();
+}
+
+int SymbolListModel::firstWithPrefix(const QString& prefix) const
+{
+    if (prefix.isEmpty())
+        return -1;
+    for (size_t r = 0; r < rows_.size(); ++r)
+        if (rows_[r].tag.startsWith(prefix, Qt::CaseInsensitive))
+            return int(r);
+    return -1;
+}
+
+int SymbolListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int SymbolListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant SymbolListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || size_t(index.row()) >= rows_.size())
+        return QVariant();
+    const Row& r = rows_[size_t(index.row())];
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case ClassColumn: return r.scope;
+        case TagColumn: return r.tag;
+        case LineColumn: return QString::number(r.line);
+        default: return QVariant();
+        }
+    }
+    if (role == Qt::DecorationRole && index.column() == TagColumn && icons_)
+        return icons_(r.kind >= 0 && r.kind < kKindCount ? kindImage(r.kind) : 0);
+    return QVariant();
+}
+
+QVariant SymbolListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QVariant();
+    switch (section) {
+    case ClassColumn: return texts::str(1039, "Class");
+    case TagColumn: return texts::str(1038, "Tag");
+    case LineColumn: return texts::str(1040, "Line");
+    default: return QVariant();
+    }
+}
+
+} // namespace symbols
