@@ -174,4 +174,14 @@ void appendInt(std::string& out, long long value)
     out.append(buf, res.ptr);
 }
 
+int characterCount(std::string_view bytes, bool utf8)
+{
+    if (!utf8)
+        return int(bytes.size());
+    int count = 0;
+    for (char c : bytes)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
 } // namespace exporting

@@ -92,4 +92,7 @@ void colourParts(std::string_view colour, int& r, int& g, int& b);
 
 void appendInt(std::string& out, long long value);
 
+// Characters in `bytes`: with utf8 every byte but the continuation bytes of UTF-8 starts one.
+int characterCount(std::string_view bytes, bool utf8);
+
 } // namespace exporting

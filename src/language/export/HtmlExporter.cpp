@@ -1,6 +1,9 @@
 #include "language/export/HtmlExporter.h"
 
+#include <array>
 #include <vector>
+
+using namespace std::string_view_literals;
 
 namespace exporting {
 
@@ -56,11 +59,12 @@ void appendFoldStart(std::string& out, const FoldInfo& folds, size_t line, bool&
     }
 }
 
-void appendStyleSpan(std::string& out, int style)
+std::string styleSpan(int style)
 {
-    out += "<span class=\"S";
-    appendInt(out, style);
-    out += "\">";
+    std::string span = "<span class=\"S";
+    appendInt(span, style);
+    span += "\">";
+    return span;
 }
 
 constexpr const char* kFoldScript =
@@ -98,7 +102,9 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
             used[styleAt(i)] = true;
     used[kDefaultStyle] = true;
 
-    out.reserve(out.size() + n * 2 + 4096);
+    // Spans make the page several times longer than the text; room taken and not used
+    // costs nothing until it is written.
+    out.reserve(out.size() + n * 10 + 8192);
     out += "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
            "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\r\n"
            "<html xmlns=\"http://www.w3.org/1999/xhtml\">\r\n<head>\r\n<title>";
@@ -164,6 +170,10 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
         out += "\">\r\n";
     }
 
+    std::array<std::string, 128> spans;
+    for (int s = 0; s < 128; ++s)
+        spans[size_t(s)] = styleSpan(s);
+
     out += wysiwyg ? "<span>" : "<pre>";
     const FoldInfo folds{in.foldLevels};
     size_t line = 0;
@@ -177,23 +187,26 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
     int style = n ? styleAt(0) : kDefaultStyle;
     bool styleOpen = false;
     if (n && used[style]) {
-        appendStyleSpan(out, style);
+        out += spans[size_t(style)];
         styleOpen = true;
     }
 
+    bool special[256] = {};
+    for (unsigned char c : {'\t', ' ', '&', '<', '>', '\r', '\n'})
+        special[c] = true;
     int column = 0;
     for (size_t i = 0; i < n; ++i) {
         const char ch = text[i];
         const bool lineEnd = ch == '\r' || ch == '\n';
         if (styleAt(i) != style) {
             if (styleOpen) {
-                out += "</span>";
+                out += "</span>"sv;
                 styleOpen = false;
             }
             if (!lineEnd) {
                 style = styleAt(i);
                 if (used[style]) {
-                    appendStyleSpan(out, style);
+                    out += spans[size_t(style)];
                     styleOpen = true;
                 }
             }
@@ -203,7 +216,7 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
             const int fill = tabSize - column % tabSize;
             if (wysiwyg) {
                 for (int k = 0; k < fill; ++k)
-                    out += (k % 2 == 0) ? "&nbsp;" : " ";
+                    out += (k % 2 == 0) ? "&nbsp;"sv : " "sv;
             } else if (keepTabs) {
                 out += '\t';
             } else {
@@ -217,7 +230,7 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
                 // A browser collapses runs of blanks and drops one at the start of a line.
                 bool afterBlank = column == 0;
                 for (; i < n && text[i] == ' '; ++i, ++column) {
-                    out += afterBlank ? "&nbsp;" : " ";
+                    out += afterBlank ? "&nbsp;"sv : " "sv;
                     afterBlank = true;
                 }
                 --i;
@@ -226,9 +239,9 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
                 ++column;
             }
             break;
-        case '&': out += "&amp;"; ++column; break;
-        case '<': out += "&lt;"; ++column; break;
-        case '>': out += "&gt;"; ++column; break;
+        case '&': out += "&amp;"sv; ++column; break;
+        case '<': out += "&lt;"sv; ++column; break;
+        case '>': out += "&gt;"sv; ++column; break;
         case '\r':
         case '\n': {
             if (styleOpen) {
@@ -243,7 +256,7 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
                 ++i;
             column = 0;
             if (wysiwyg)
-                out += "<br />";
+                out += "<br />"sv;
             if (i + 1 < n)
                 style = styleAt(i + 1);
             ++line;
@@ -266,17 +279,21 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
                 out += kEol;
             }
             if (i + 1 < n && used[style] && text[i + 1] != '\r' && text[i + 1] != '\n') {
-                appendStyleSpan(out, style);
+                out += spans[size_t(style)];
                 styleOpen = true;
             }
             break;
         }
-        default:
-            out += ch;
-            // A character counts once, not once per byte of its UTF-8 form.
-            if (!in.utf8 || (static_cast<unsigned char>(ch) & 0xC0) != 0x80)
-                ++column;
+        default: {
+            // A run of plain characters in one style goes out in one piece.
+            size_t end = i + 1;
+            while (end < n && !special[static_cast<unsigned char>(text[end])] && styleAt(end) == style)
+                ++end;
+            out.append(text.data() + i, end - i);
+            column += characterCount(text.substr(i, end - i), in.utf8);
+            i = end - 1;
             break;
+        }
         }
     }
     if (styleOpen)

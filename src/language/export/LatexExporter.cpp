@@ -76,7 +76,7 @@ ExportReport CLatexExporter::write(const StyledText& in, std::string& out)
         used[styleAt(i)] = true;
     used[kDefaultStyle] = true;
 
-    out.reserve(out.size() + n * 2 + 4096);
+    out.reserve(out.size() + n * 6 + 8192);
     out += "\\documentclass[a4paper]{article}\r\n\\usepackage[a4paper,margin=2cm]{geometry}\r\n"
            "\\usepackage[T1]{fontenc}\r\n";
     if (in.utf8)
@@ -126,6 +126,9 @@ ExportReport CLatexExporter::write(const StyledText& in, std::string& out)
 
     int style = n ? styleAt(0) : kDefaultStyle;
     appendStyleCall(out, style);
+    bool special[256] = {};
+    for (unsigned char c : {'\t', ' ', '\r', '\n', '#', '$', '%', '&', '^', '_', '{', '}', '~', '<', '>', '@', '\\'})
+        special[c] = true;
     int column = 0;
     for (size_t i = 0; i < n; ++i) {
         const char ch = text[i];
@@ -159,9 +162,18 @@ ExportReport CLatexExporter::write(const StyledText& in, std::string& out)
             ++column;
             break;
         default:
-            appendEscaped(out, ch);
-            if (!in.utf8 || (static_cast<unsigned char>(ch) & 0xC0) != 0x80)
+            if (special[static_cast<unsigned char>(ch)]) {
+                appendEscaped(out, ch);
                 ++column;
+            } else {
+                // A run of plain characters in one style goes out in one piece.
+                size_t end = i + 1;
+                while (end < n && !special[static_cast<unsigned char>(text[end])] && styleAt(end) == style)
+                    ++end;
+                out.append(text.data() + i, end - i);
+                column += characterCount(text.substr(i, end - i), in.utf8);
+                i = end - 1;
+            }
             break;
         }
     }

@@ -367,6 +367,7 @@ private:
 ExportReport CPdfExporter::write(const StyledText& in, std::string& out)
 {
     ExportReport report;
+    out.reserve(out.size() + in.text.size() * 8 + 8192);
     PdfWriter pdf(props_, styles_, out);
     pdf.begin();
     const std::string_view text = in.text;

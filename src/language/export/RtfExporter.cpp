@@ -182,9 +182,12 @@ ExportReport CRtfExporter::write(const StyledText& in, std::string& out)
 
     const std::string_view text = in.text;
     const size_t n = text.size();
-    out.reserve(out.size() + n + n / 4);
+    out.reserve(out.size() + n * 4 + 4096);
     Controls previous = {"\\f0", sizeWord, "\\cf0", "\\highlight1", "\\b0", "\\i0"};
     int previousStyle = -1;
+    bool plain[256] = {};
+    for (int c = 0x20; c < 0x80; ++c)
+        plain[c] = c != '\\' && c != '{' && c != '}';
     int column = 0;
     for (size_t i = 0; i < n;) {
         int style = static_cast<unsigned char>(in.styles[i]) & 0x7F;
@@ -232,8 +235,14 @@ ExportReport CRtfExporter::write(const StyledText& in, std::string& out)
             break;
         default:
             if (static_cast<unsigned char>(ch) < 0x80) {
-                out += ch;
-                ++i;
+                // A run of plain ASCII in one style goes out in one piece.
+                size_t end = i + 1;
+                while (end < n && plain[static_cast<unsigned char>(text[end])]
+                       && (static_cast<unsigned char>(in.styles[end]) & 0x7F) == (static_cast<unsigned char>(in.styles[i]) & 0x7F))
+                    ++end;
+                out.append(text.data() + i, end - i);
+                column += int(end - i) - 1;
+                i = end;
             } else if (in.utf8) {
                 appendUnicode(out, nextCodePoint(text, i));
             } else {
