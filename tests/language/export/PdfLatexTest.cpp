@@ -74,6 +74,11 @@ TEST(PdfExport, StringsAreEscapedAndPagesSized)
               std::string::npos);
     EXPECT_NE(run(Format::Pdf, "export.pdf.pagesize=500\n", plain("a")).find("/MediaBox[ 0 0 500 792]"),
               std::string::npos);
+    // Without any style definition the text is black: every colour command has its operands.
+    QTemporaryDir bare;
+    const std::string unstyled = run(Format::Pdf, "", plain("a"));
+    EXPECT_NE(firstPage(unstyled).find("/F1 10 Tf 0 0 0 rg (a)Tj"), std::string::npos) << firstPage(unstyled);
+    checkedPdfText(unstyled, bare.path());
     // Absurd sizes are cut to what readers take, and the margins give way to one line.
     const std::string absurd = run(Format::Pdf,
         "export.pdf.pagesize=99999999999,-5\nexport.pdf.margins=90000,90000,3,4\nexport.pdf.magnification=100000\n"
