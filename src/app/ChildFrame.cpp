@@ -2,6 +2,7 @@
 #include "app/AppSettings.h"
 #include "app/MainFrame.h"
 
+#include "app/ExportCommands.h"
 #include "app/commands/CommandTable.h"
 #include "app/commands/DocumentCommands.h"
 #include "app/commands/MenuModel.h"
@@ -470,6 +471,20 @@ bool CChildFrame::onCommand(int id, bool)
         QApplication::clipboard()->setText(text);
         return true;
     }
+    case cmd::FileExportHtml: case cmd::FileExportRtf: case cmd::FileExportPdf: case cmd::FileExportLatex: {
+        exporting::Format format;
+        if (!m_text || !exportcmd::formatOfCommand(id, format))
+            return true;
+        const QString status = exportcmd::exportDocument(m_frame.dialogParent(), *m_text, m_frame.languages().Props(),
+                                                         m_language.lexer, m_doc.path, m_frame.saveFolder(), format);
+        if (!status.isEmpty())
+            m_frame.statusBar()->showMessage(status);
+        return true;
+    }
+    case cmd::EditCopyRtf:
+        if (m_text)
+            exportcmd::copyAsRtf(*m_text, m_frame.languages().Props(), m_language.lexer, m_doc.path);
+        return true;
     case cmd::EditBlockComment: case cmd::EditBoxComment: case cmd::EditStreamComment:
         if (!m_doc.hasFile())
             return true;   // comments need the file's language settings
