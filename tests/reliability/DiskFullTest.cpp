@@ -140,12 +140,14 @@ QByteArray oldText(int lines)
 // refuses the save before the old file changes.
 TEST_F(DiskFullTest, TextSaveOnAFullDiskReportsAndKeepsTheOldFile)
 {
-    const QByteArray old = oldText(4000);   // about 90 KB
+    // Whole pages, so that even the few bytes typed need a page the disk does not have.
+    QByteArray old = oldText(4000);
+    old += QByteArray(int(4096 - old.size() % 4096 - 1), '.') + '\n';
     const QString plain = put(QStringLiteral("plain.txt"), old);
     const QString linked = put(QStringLiteral("linked.txt"), old);
     ASSERT_EQ(::link(QFile::encodeName(linked).constData(), QFile::encodeName(onDisk("other-name.txt")).constData()), 0);
     start();
-    fill(16384);
+    fill(0);
     const QStringList before = entries();
 
     for (const QString& path : {plain, linked}) {

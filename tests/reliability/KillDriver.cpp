@@ -60,6 +60,7 @@ bool runOnce(const std::string& child, const std::string& kind, const std::strin
 
 struct Tally {
     int kills = 0;
+    int duringSave = 0;   // kills that came once the child was saving
     int afterSave = 0;    // kills that came after at least one complete save
     int leftovers = 0;    // temporary files a killed save left in the folder
     int failures = 0;
@@ -71,7 +72,7 @@ int sweepLeftovers(const std::string& folder, const std::string& name)
     int n = 0;
     for (const auto& e : fs::directory_iterator(folder)) {
         const std::string f = e.path().filename().string();
-        if (f == name || f == name + ".lock")
+        if (f == name || f == name + ".lock" || f == "runtime")
             continue;
         fs::remove(e.path());
         ++n;
@@ -103,6 +104,13 @@ int main(int argc, char** argv)
     if (!::mkdtemp(root.data())) {
         std::perror("mkdtemp");
         return 2;
+    }
+
+    // The children are Qt programs that want a runtime folder of their own.
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        const std::string runtime = root + "/runtime";
+        ::mkdir(runtime.c_str(), 0700);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
 
     struct Kind {
@@ -142,8 +150,10 @@ int main(int argc, char** argv)
     }
 
     std::map<std::string, Tally> tally;
-    // Saves take a few milliseconds to some tens; the kill lands anywhere in the first few.
-    std::uniform_int_distribution<int> delayUs(0, 60000);
+    // How long one save of each kind takes, in microseconds, as last measured.
+    std::map<std::string, int> saveUs;
+    for (const std::string& kind : kinds)
+        saveUs[kind] = 20000;
     for (int i = 0; i < kills; ++i) {
         const std::string& kind = kinds[size_t(i) % kinds.size()];
         Kind& k = setup[kind];
@@ -161,19 +171,25 @@ int main(int argc, char** argv)
             ::_exit(127);
         }
         ::close(out[1]);
-        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
-        // Half the kills wait for a first complete save, so they land in later ones too.
-        if (i % 2 == 1) {
-            char c;
-            (void)!::read(out[0], &c, 1);
-            std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng) / 4));
+        // Every kill lands while the child saves: after it is ready, or (every other kill)
+        // after its first complete save, somewhere within about one save's time.
+        char c = 0;
+        const auto ready = std::chrono::steady_clock::now();
+        const bool started = ::read(out[0], &c, 1) == 1 && c == 'r';
+        bool sawSave = false;
+        if (started && i % 2 == 1 && ::read(out[0], &c, 1) == 1) {
+            sawSave = true;
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - ready);
+            saveUs[kind] = (saveUs[kind] + int(us.count())) / 2;
         }
+        std::uniform_int_distribution<int> delayUs(0, saveUs[kind] * 6 / 5);
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
         ::fcntl(out[0], F_SETFL, O_NONBLOCK);
         char buf[256];
-        ssize_t saves = 0, n;
+        ssize_t saves = sawSave ? 1 : 0, n;
         while ((n = ::read(out[0], buf, sizeof buf)) > 0)
             saves += n;
         ::close(out[0]);
@@ -184,7 +200,8 @@ int main(int argc, char** argv)
         }
 
         ++t.kills;
-        t.afterSave += saves > 0 || i % 2 == 1;
+        t.duringSave += started;
+        t.afterSave += saves > 0;
         bool ok = false;
         const std::string now = readAll(k.path, &ok);
         struct stat st {};
@@ -207,8 +224,9 @@ int main(int argc, char** argv)
     int failures = 0;
     for (const std::string& kind : kinds) {
         const Tally& t = tally[kind];
-        std::printf("%-9s kills %4d  after a complete save %4d  torn/wrong %d  temporary files left %d\n",
-                    kind.c_str(), t.kills, t.afterSave, t.failures, t.leftovers);
+        std::printf("%-9s kills %4d  while saving %4d  after a complete save %4d  torn/wrong %d  "
+                    "temporary files left %d  (a save takes about %d ms)\n",
+                    kind.c_str(), t.kills, t.duringSave, t.afterSave, t.failures, t.leftovers, saveUs[kind] / 1000);
         failures += t.failures;
     }
     if (failures == 0)
