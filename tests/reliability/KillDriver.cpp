@@ -2,7 +2,7 @@
 // at a random moment while it saves, and checks what is on disk: exactly the old or exactly
 // the new content (never empty, cut short or filled with zeros), with the mode it had.
 //
-//   velmo_kill_driver <child program> <kills> [seed] [kind...]
+//   velmo_kill_driver <child program> <kills> [seed, 0 for a random one] [kind...]
 //
 // The kills are shared out over the kinds in turn. Exits 0 when every check held; prints one
 // line per kind with the kills made and how many landed after at least one complete save.
@@ -90,7 +90,9 @@ int main(int argc, char** argv)
     }
     const std::string child = argv[1];
     const int kills = std::atoi(argv[2]);
-    const unsigned seed = argc > 3 ? unsigned(std::strtoul(argv[3], nullptr, 10)) : std::random_device{}();
+    unsigned seed = argc > 3 ? unsigned(std::strtoul(argv[3], nullptr, 10)) : 0;
+    if (seed == 0)   // 0 or none: a new one each run (printed, to repeat a run)
+        seed = std::random_device{}();
     std::vector<std::string> kinds;
     for (int i = 4; i < argc; ++i)
         kinds.emplace_back(argv[i]);
@@ -208,7 +210,7 @@ int main(int argc, char** argv)
         const bool statOk = ::stat(k.path.c_str(), &st) == 0;
         if (!ok || !statOk || (now != k.a && now != k.b)) {
             ++t.failures;
-            const std::string keep = k.path + ".torn-" + std::to_string(i);
+            const std::string keep = root + "/" + kind + ".torn-" + std::to_string(i);
             fs::copy_file(k.path, keep, fs::copy_options::overwrite_existing);
             std::fprintf(stderr, "%s: kill %d left %zu bytes that are neither the old nor the new content (kept in %s)\n",
                          kind.c_str(), i, now.size(), keep.c_str());
