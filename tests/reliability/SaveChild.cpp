@@ -1,0 +1,147 @@
+// The child of the crash-safety check: saves one kind of file through the editor's own save
+// code, over and over, until it is killed. "velmo_save_child <kind> <path> A|B" saves that
+// content once and exits (the driver takes its reference bytes that way); "... loop" writes
+// "r" to standard output when it is ready to save, then saves B, A, B, A... and writes one
+// "s" after each save.
+//
+// Kinds: text0 .. text4 (a text document in that encoding), hex (typed bytes saved from the
+// hex view), ini (velmo.ini through the profile code), registry (the registry store),
+// session (a session file).
+#include "app/Session.h"
+#include "documents/hex/HexModel.h"
+#include "documents/text/TextFile.h"
+#include "documents/text/TextView.h"
+#include "platform/ProfileFile.h"
+#include "platform/Registry.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// A text of `lines` lines with characters every encoding (the ANSI code page included)
+// holds, different for A and B so that old and new differ in length and bytes.
+std::string content(char which, int lines)
+{
+    std::string s;
+    for (int i = 0; i < lines; ++i) {
+        s += "line " + std::to_string(i) + (which == 'A' ? " caf\xC3\xA9 \xE2\x82\xAC alpha" : " gr\xC3\xBC\xC3\x9F beta-beta");
+        s += "\r\n";
+    }
+    return s;
+}
+
+CTextView& textView()
+{
+    static CTextView* view = new CTextView;
+    return *view;
+}
+
+bool saveText(int encoding, const QString& path, char which)
+{
+    CTextView* view = &textView();
+    const std::string text = content(which, which == 'A' ? 9000 : 7000);
+    view->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, text.c_str());
+    view->setEncoding(encoding);
+    return bool(textdoc::saveText(*view, path));
+}
+
+// The hex view saves typed bytes in place: three runs far apart, their values A or B.
+bool saveHex(const QString& path, char which)
+{
+    hex::HexModel model;
+    if (!model.load(path))
+        return false;
+    const char* digits = which == 'A' ? "41" : "42";
+    for (int64_t offset : {int64_t(16), model.size() / 2, model.size() - 3}) {
+        model.setSelection(offset, offset);
+        for (const char* d = digits; *d; ++d)
+            model.typeChar(char16_t(*d));
+        for (const char* d = digits; *d; ++d)
+            model.typeChar(char16_t(*d));
+    }
+    return model.save() == hex::HexModel::SaveResult::Ok;
+}
+
+QString bigValue(char which)
+{
+    return QString(which == 'A' ? 60000 : 45000, QChar(which == 'A' ? u'\u00e9' : u'b'));
+}
+
+bool saveIni(const QString& path, char which)
+{
+    ProfileFile ini(path);
+    return ini.writeString(QStringLiteral("EDITOR"), QStringLiteral("Big"), bigValue(which));
+}
+
+bool saveRegistry(const QString& path, char which)
+{
+    registry::Store store(path);
+    return store.setString(QStringLiteral("Software\\Velmo"), QStringLiteral("Big"), bigValue(which));
+}
+
+bool saveSession(const QString& path, char which)
+{
+    session::Session s;
+    s.index = which == 'A' ? 3 : 1;
+    for (int i = 0; i < (which == 'A' ? 3000 : 2200); ++i) {
+        session::FileEntry f;
+        f.path = QStringLiteral("/home/user/project %1/file-%2.txt").arg(which).arg(i);
+        f.firstVisibleLine = i;
+        f.startPos = f.endPos = 7;
+        f.xOffset = 0;
+        f.marks = {1, 5, long(i)};
+        s.files.push_back(f);
+    }
+    return session::writeFile(path, s);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: velmo_save_child text0..text4|hex|ini|registry|session <path> A|B|loop\n");
+        return 2;
+    }
+    const std::string kind = argv[1];
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    const std::string mode = argv[3];
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qargc = 1;
+    QApplication app(qargc, argv);
+
+    auto save = [&](char which) {
+        if (kind.size() == 5 && kind.compare(0, 4, "text") == 0 && kind[4] >= '0' && kind[4] <= '4')
+            return saveText(kind[4] - '0', path, which);
+        if (kind == "hex")
+            return saveHex(path, which);
+        if (kind == "ini")
+            return saveIni(path, which);
+        if (kind == "registry")
+            return saveRegistry(path, which);
+        if (kind == "session")
+            return saveSession(path, which);
+        std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
+        return false;
+    };
+
+    if (mode == "A" || mode == "B")
+        return save(mode[0]) ? 0 : 1;
+    if (mode != "loop")
+        return 2;
+    if (kind.compare(0, 4, "text") == 0)
+        textView();   // the view exists before the first save is timed
+    (void)!::write(1, "r", 1);
+    for (char which = 'B';; which = which == 'A' ? 'B' : 'A') {
+        if (!save(which)) {
+            std::fprintf(stderr, "save failed\n");
+            return 1;
+        }
+        (void)!::write(1, "s", 1);
+    }
+}
