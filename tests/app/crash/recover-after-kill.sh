@@ -12,6 +12,7 @@ mkdir -p "$T/prog" "$T/data" "$T/config" "$T/run" "$T/home"; chmod 700 "$T/run"
 cp "$VELMO" "$T/prog/velmo"
 printf '[EDITOR]\nBackupInterval=1\n' > "$T/prog/velmo.ini"
 export VELMO_DATA_DIR=$T/data XDG_CONFIG_HOME=$T/config XDG_RUNTIME_DIR=$T/run HOME=$T/home
+export QT_QPA_PLATFORM=xcb   # a real window on the virtual display, whatever the suite runs with
 # Shipped data next to the copied program, as the installed layout has it.
 [ -d "$(dirname "$VELMO")/../share" ] && ln -s "$(readlink -f "$(dirname "$VELMO")/../share")" "$T/share"
 for d in $(seq 150 179); do [ -e /tmp/.X$d-lock ] || break; done
