@@ -97,7 +97,7 @@ int main(int argc, char** argv)
     for (int i = 4; i < argc; ++i)
         kinds.emplace_back(argv[i]);
     if (kinds.empty())
-        kinds = {"text0", "text1", "text2", "text3", "text4", "hex", "ini", "registry", "session"};
+        kinds = {"text0", "text1", "text2", "text3", "text4", "hex", "ini", "registry", "session", "backup"};
     std::printf("seed %u, %d kills over %zu kinds\n", seed, kills, kinds.size());
     std::mt19937 rng(seed);
 
@@ -124,7 +124,8 @@ int main(int argc, char** argv)
         Kind k;
         k.folder = root + "/" + kind;
         fs::create_directories(k.folder);
-        k.name = kind == "ini" ? "velmo.ini" : kind == "registry" ? "registry.txt" : kind == "session" ? "session.xml" : "doc-" + kind;
+        k.name = kind == "ini" ? "velmo.ini" : kind == "registry" ? "registry.txt" : kind == "session" ? "session.xml"
+                 : kind == "backup" ? "doc-1.txt" : "doc-" + kind;
         k.path = k.folder + "/" + k.name;
         if (kind == "hex") {
             std::string bytes(300000, '\0');

@@ -6,8 +6,9 @@
 //
 // Kinds: text0 .. text4 (a text document in that encoding), hex (typed bytes saved from the
 // hex view), ini (velmo.ini through the profile code), registry (the registry store),
-// session (a session file).
+// session (a session file), backup (a modified document's backup, "<folder>/<name>.txt").
 #include "app/Session.h"
+#include "documents/backup/BackupStore.h"
 #include "documents/hex/HexModel.h"
 #include "documents/text/TextFile.h"
 #include "documents/text/TextView.h"
@@ -15,6 +16,7 @@
 #include "platform/Registry.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstring>
@@ -100,12 +102,22 @@ bool saveSession(const QString& path, char which)
     return session::writeFile(path, s);
 }
 
+bool saveBackup(const QString& path, char which)
+{
+    const QFileInfo info(path);
+    backup::Writer writer(info.absolutePath());
+    writer.write(info.completeBaseName(), content(which, which == 'A' ? 40000 : 31000),
+                 QByteArray("Path=/home/user/notes.txt\n"));
+    writer.flush();
+    return writer.failures() == 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: velmo_save_child text0..text4|hex|ini|registry|session <path> A|B|loop\n");
+        std::fprintf(stderr, "usage: velmo_save_child text0..text4|hex|ini|registry|session|backup <path> A|B|loop\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -126,6 +138,8 @@ int main(int argc, char** argv)
             return saveRegistry(path, which);
         if (kind == "session")
             return saveSession(path, which);
+        if (kind == "backup")
+            return saveBackup(path, which);
         std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
         return false;
     };
