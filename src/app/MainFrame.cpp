@@ -914,6 +914,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     m_closing = true;
     m_search->stopFindInFiles();
     m_shell->saveLayout();
+    m_templates->saveState();
     savePlacement();
     event->accept();
     QTimer::singleShot(0, this, [this] {

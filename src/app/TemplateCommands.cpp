@@ -24,6 +24,10 @@ CTemplateCommands::CTemplateCommands(CMainFrame& frame)
 CTemplateCommands::~CTemplateCommands()
 {
     templates::CAutoListBox::closeCurrent();
+}
+
+void CTemplateCommands::saveState()
+{
     m_settings.WriteString(QStringLiteral("USER"), QStringLiteral("template"), m_group);
 }
 

@@ -19,6 +19,8 @@ public:
     ~CTemplateCommands() override;
 
     // 223 and 224; false for other commands.
+    // The group shown, kept for the next start ([USER] "template"); at exit.
+    void saveState();
     bool onCommand(int id);
     templates::CTemplateDocker* docker() const { return m_docker; }
 

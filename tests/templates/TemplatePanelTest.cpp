@@ -446,7 +446,10 @@ TEST_F(TemplatePanelTest, TheSelectedGroupIsWrittenAtExitAndUserDataIsUsed)
     ASSERT_TRUE(docker()->insertRow(row));
     EXPECT_EQ(text(v), "Ann Ann YourEmail");
     selectGroup("Python");
+    box.defaultAnswer = seams::IDNO;   // exit without saving w.txt
+    saves.defaultAnswer = seams::IDNO;
     frame->close();
+    EXPECT_FALSE(frame->isVisible());
     frame.reset();
     EXPECT_EQ(settings->ReadString("USER", "template"), "Python");
 }
