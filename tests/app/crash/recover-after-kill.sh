@@ -15,13 +15,14 @@ export VELMO_DATA_DIR=$T/data XDG_CONFIG_HOME=$T/config XDG_RUNTIME_DIR=$T/run H
 export QT_QPA_PLATFORM=xcb   # a real window on the virtual display, whatever the suite runs with
 # Shipped data next to the copied program, as the installed layout has it.
 [ -d "$(dirname "$VELMO")/../share" ] && ln -s "$(readlink -f "$(dirname "$VELMO")/../share")" "$T/share"
-for d in $(seq 150 179); do [ -e /tmp/.X$d-lock ] || break; done
-Xvfb :$d -screen 0 1280x900x24 >/dev/null 2>&1 & XPID=$!
-export DISPLAY=:$d
+# The server picks a free display itself and says which when it is ready.
+Xvfb -displayfd 3 -screen 0 1280x900x24 3>"$T/display" >/dev/null 2>&1 & XPID=$!
+for i in $(seq 1 100); do [ -s "$T/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 "$T/display")
 pid=
 cleanup() { [ -n "$pid" ] && kill -9 $pid 2>/dev/null; kill $XPID 2>/dev/null; wait 2>/dev/null; rm -rf "$T"; }
 trap cleanup EXIT
-for i in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+[ -s "$T/display" ] || { echo "FAIL the virtual display did not start"; exit 1; }
 fail() { echo "FAIL $*"; [ -f "$T/log" ] && cat "$T/log"; exit 1; }
 k() { xdotool key --clearmodifiers --delay 60 "$@"; sleep 0.4; }
 ty() { xdotool type --delay 40 "$1"; sleep 0.4; }
