@@ -162,6 +162,12 @@ void CChildFrame::restoreText(const QString& path, int encoding, int eolMode, in
     v->setUndoCollection(true);
     v->emptyUndoBuffer();
     v->setSavePoint();
+    // One empty step away from the save point, so the view (and the tab's icon) shows the
+    // text as not saved, while Undo never takes the recovered text away.
+    v->beginUndoAction();
+    v->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 0UL, " ");
+    v->SendScintilla(QsciScintillaBase::SCI_DELETERANGE, 0UL, 1L);
+    v->endUndoAction();
     m_doc = textdoc::DocumentRecord{};
     m_doc.path = path;
     textdoc::syncWithDisk(m_doc);

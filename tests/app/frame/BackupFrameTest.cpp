@@ -149,6 +149,11 @@ TEST_F(BackupFrameTest, LeftBackupsComeBackAndOneSaveWritesThemWhereTheyBelong)
     ASSERT_TRUE(recovered && untitled);
     EXPECT_TRUE(recovered->isModified());
     EXPECT_TRUE(untitled->isModified());
+    EXPECT_EQ(recovered->tabIcon(), 1);   // shown as not saved
+    const std::string shown = recovered->textView()->text();
+    recovered->textView()->SendScintilla(QsciScintillaBase::SCI_UNDO);
+    EXPECT_EQ(recovered->textView()->text(), shown) << "undo never takes the recovered text away";
+    EXPECT_TRUE(recovered->isModified());
     EXPECT_EQ(recovered->textView()->encoding(), ansiEncoding);
     EXPECT_EQ(untitled->textView()->text(), "new text");
     // Adopted: the recovered text is this run's backup until it is saved.
