@@ -73,7 +73,10 @@ long countLeadBytes(const unsigned char* p, long n)
 
 long CTextView::ansiLength(long start, long end) const
 {
-    // One byte per character: count the bytes that start a UTF-8 sequence.
+    // One byte per character: count the bytes that start a UTF-8 sequence. The range is
+    // kept inside the text: the buffer ends where the text does.
+    start = std::max(start, 0L);
+    end = std::min(end, length());
     if (end <= start)
         return 0;
     const auto* p = reinterpret_cast<const unsigned char*>(

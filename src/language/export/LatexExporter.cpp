@@ -120,7 +120,8 @@ ExportReport CLatexExporter::write(const StyledText& in, std::string& out)
     }
 
     out += "\\begin{document}\r\n\r\nSource File: ";
-    for (char ch : fullPath ? std::string_view(in.path) : std::string_view(fileNameOf(in.path)))
+    const std::string shownPath = fullPath ? in.path : fileNameOf(in.path);
+    for (char ch : shownPath)
         appendEscaped(out, ch);
     out += "\r\n\r\n\\noindent\r\n\\tiny{\r\n";
 
