@@ -52,9 +52,9 @@ StyleTable resolveStyles(const PropSetFile& props, std::string_view lexer)
     const std::string own = "style." + std::string(lexer) + ".";
     for (int n = 0; n < 256; ++n) {
         const std::string number = std::to_string(n);
-        StyleSpec spec = StyleSpec::Parse(props.LookupExpanded(star + number));
-        overlay(spec, StyleSpec::Parse(props.LookupExpanded(own + number)));
-        table[size_t(n)] = std::move(spec);
+        StyleSpec look = StyleSpec::Parse(props.LookupExpanded(star + number));
+        overlay(look, StyleSpec::Parse(props.LookupExpanded(own + number)));
+        table[size_t(n)] = std::move(look);
     }
     return table;
 }

@@ -121,8 +121,8 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
     for (int s = 0; s < 256; ++s) {
         if ((s > kDefaultStyle && s < 40) || !used[s])
             continue;
-        const StyleSpec& spec = styles_[size_t(s)];
-        if (spec.given == 0) {
+        const StyleSpec& look = styles_[size_t(s)];
+        if (look.given == 0) {
             used[s] = false;   // its text carries no span
             continue;
         }
@@ -133,30 +133,30 @@ ExportReport CHtmlExporter::write(const StyledText& in, std::string& out)
             appendInt(out, s);
             out += " {\r\n";
         }
-        if (spec.italics)
+        if (look.italics)
             out += "\tfont-style: italic;\r\n";
-        if (spec.bold)
+        if (look.bold)
             out += "\tfont-weight: bold;\r\n";
-        if (wysiwyg && !spec.font.empty()) {
+        if (wysiwyg && !look.font.empty()) {
             out += "\tfont-family: '";
-            out += cssFontName(spec.font);
+            out += cssFontName(look.font);
             out += "';\r\n";
         }
-        if (!spec.fore.empty()) {
+        if (!look.fore.empty()) {
             out += "\tcolor: ";
-            out += colourText(spec.fore);
+            out += colourText(look.fore);
             out += ";\r\n";
         } else if (s == kDefaultStyle) {
             out += "\tcolor: #000000;\r\n";
         }
-        if (s != kDefaultStyle && !spec.back.empty() && colourText(spec.back) != background) {
+        if (s != kDefaultStyle && !look.back.empty() && colourText(look.back) != background) {
             out += "\tbackground: ";
-            out += colourText(spec.back);
+            out += colourText(look.back);
             out += ";\r\n\ttext-decoration: inherit;\r\n";
         }
-        if (wysiwyg && spec.size > 0) {
+        if (wysiwyg && look.size > 0) {
             out += "\tfont-size: ";
-            appendInt(out, spec.size);
+            appendInt(out, look.size);
             out += "pt;\r\n";
         }
         out += "}\r\n";

@@ -86,30 +86,30 @@ ExportReport CLatexExporter::write(const StyledText& in, std::string& out)
     for (int s = 0; s < 255; ++s) {
         if (!used[s])
             continue;
-        const StyleSpec& spec = styles_[size_t(s)];
+        const StyleSpec& look = styles_[size_t(s)];
         out += "\\newcommand{\\ed";
         appendStyleName(out, s);
         out += "}[1]{\\noindent{\\ttfamily{";
         int groups = 3;
         // A style that names nothing still gets its command: the text refers to it.
-        if (spec.given != 0) {
-            if (spec.italics) {
+        if (look.given != 0) {
+            if (look.italics) {
                 out += "\\textit{";
                 ++groups;
             }
-            if (spec.bold) {
+            if (look.bold) {
                 out += "\\textbf{";
                 ++groups;
             }
-            if (!spec.fore.empty()) {
+            if (!look.fore.empty()) {
                 out += "\\textcolor[rgb]{";
-                appendColour(out, spec.fore);
+                appendColour(out, look.fore);
                 out += "}{";
                 ++groups;
             }
-            if (!spec.back.empty()) {
+            if (!look.back.empty()) {
                 out += "\\colorbox[rgb]{";
-                appendColour(out, spec.back);
+                appendColour(out, look.back);
                 out += "}{";
                 ++groups;
             }

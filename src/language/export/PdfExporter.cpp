@@ -84,17 +84,17 @@ public:
 
         const int magnification = fontSize_;
         for (int s = 0; s < 256; ++s) {
-            const StyleSpec& spec = styles[size_t(s)];
+            const StyleSpec& look = styles[size_t(s)];
             Style& st = styles_[size_t(s)];
-            if (spec.given == 0)
+            if (look.given == 0)
                 continue;
-            st.flags = (spec.italics ? 2 : 0) | (spec.bold ? 1 : 0);
-            if (!spec.fore.empty())
-                st.colour = pdfColour(spec.fore);
+            st.flags = (look.italics ? 2 : 0) | (look.bold ? 1 : 0);
+            if (!look.fore.empty())
+                st.colour = pdfColour(look.fore);
             if (s == kDefaultStyle) {
-                if (spec.fore.empty())
+                if (look.fore.empty())
                     st.colour = "0 0 0 ";
-                fontSize_ = spec.size >= 1 ? magnification + spec.size : 10;
+                fontSize_ = look.size >= 1 ? magnification + look.size : 10;
             }
         }
         // Without any colour of its own the default style is black, so that every style

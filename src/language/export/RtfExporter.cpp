@@ -127,39 +127,39 @@ ExportReport CRtfExporter::write(const StyledText& in, std::string& out)
 
     std::array<Controls, kStyles> controls;
     for (int s = 0; s < kStyles; ++s) {
-        const StyleSpec& spec = styles_[size_t(s)];
+        const StyleSpec& look = styles_[size_t(s)];
         Controls& c = controls[size_t(s)];
-        if (spec.given == 0) {
+        if (look.given == 0) {
             c = {"\\f0", sizeWord, "\\cf0", "\\highlight1", "\\b0", "\\i0"};
             continue;
         }
         c[0] = "\\f0";
-        if (wysiwyg && !spec.font.empty()) {
+        if (wysiwyg && !look.font.empty()) {
             bool added = false;
-            const int index = indexOf(fonts, spec.font, 63, &added);
+            const int index = indexOf(fonts, look.font, 63, &added);
             if (added)
-                appendFontEntry(out, index, charSet, spec.font, in.utf8);
+                appendFontEntry(out, index, charSet, look.font, in.utf8);
             c[0] = "\\f";
             appendInt(c[0], index);
         }
-        if (wysiwyg && spec.size > 0) {
+        if (wysiwyg && look.size > 0) {
             c[1] = "\\fs";
-            appendInt(c[1], 2 * std::min(spec.size, 1638));
+            appendInt(c[1], 2 * std::min(look.size, 1638));
         } else {
             c[1] = sizeWord;
         }
         c[2] = "\\cf0";
-        if (spec.Has(StyleSpec::kFore)) {
+        if (look.Has(StyleSpec::kFore)) {
             c[2] = "\\cf";
-            appendInt(c[2], indexOf(colours, colourText(spec.fore), 7));
+            appendInt(c[2], indexOf(colours, colourText(look.fore), 7));
         }
         c[3] = "\\highlight1";
-        if (spec.Has(StyleSpec::kBack)) {
+        if (look.Has(StyleSpec::kBack)) {
             c[3] = "\\highlight";
-            appendInt(c[3], indexOf(colours, colourText(spec.back), 7));
+            appendInt(c[3], indexOf(colours, colourText(look.back), 7));
         }
-        const bool bold = spec.Has(StyleSpec::kBold) ? spec.bold : base.bold;
-        const bool italics = spec.Has(StyleSpec::kItalics) ? spec.italics : base.italics;
+        const bool bold = look.Has(StyleSpec::kBold) ? look.bold : base.bold;
+        const bool italics = look.Has(StyleSpec::kItalics) ? look.italics : base.italics;
         c[4] = bold ? "\\b" : "\\b0";
         c[5] = italics ? "\\i" : "\\i0";
     }
