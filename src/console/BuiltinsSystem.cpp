@@ -509,19 +509,7 @@ int Interpreter::cmdStart(ParseNode* n)
                 return 9059;
             }
             // A document: the desktop's launcher opens it with its program.
-            ustring opener;
-            if (auto list = env_.get(u"PATH")) {
-                size_t start = 0;
-                while (start <= list->size() && opener.empty()) {
-                    size_t end = list->find_first_of(u";:", start);
-                    if (end == ustring::npos)
-                        end = list->size();
-                    ustring d = trimBlanks(uview(*list).substr(start, end - start));
-                    if (!d.empty() && ::access(toLocal8(resolvePath(d) + u"/xdg-open").c_str(), X_OK) == 0)
-                        opener = resolvePath(d) + u"/xdg-open";
-                    start = end + 1;
-                }
-            }
+            const ustring opener = desktopOpener();
             if (opener.empty()) {
                 platformError(msg::NoAssociation);
                 errorLevel_ = msg::NoAssociation;

@@ -960,22 +960,27 @@ void Interpreter::noteInterrupted()
         out(u"^C");
 }
 
-int Interpreter::openWithAssociation(const ustring& path, int mode)
+ustring Interpreter::desktopOpener()
 {
-    // The desktop's association launcher, found on PATH.
-    ustring opener;
+    // The desktop's association launcher, found on PATH; empty when there is none.
     if (auto list = env_.get(u"PATH")) {
         size_t start = 0;
-        while (start <= list->size() && opener.empty()) {
+        while (start <= list->size()) {
             size_t end = list->find_first_of(u";:", start);
             if (end == ustring::npos)
                 end = list->size();
             ustring d = trimBlanks(uview(*list).substr(start, end - start));
             if (!d.empty() && isExecutableFile(resolvePath(d) + u"/xdg-open"))
-                opener = resolvePath(d) + u"/xdg-open";
+                return resolvePath(d) + u"/xdg-open";
             start = end + 1;
         }
     }
+    return {};
+}
+
+int Interpreter::openWithAssociation(const ustring& path, int mode)
+{
+    const ustring opener = desktopOpener();
     if (opener.empty()) {
         platformError(msg::NoAssociation);
         errorLevel_ = msg::NoAssociation;

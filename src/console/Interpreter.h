@@ -139,6 +139,7 @@ private:
                      const std::vector<std::string>* explicitArgv = nullptr);
     int runThroughComspec(ParseNode* node);
     int openWithAssociation(const ustring& path, int mode);
+    ustring desktopOpener();
     // Jobs: how children meet the terminal, and a child ended by Ctrl+C.
     Job::Mode jobMode() const;
     int terminal() const { return console_ ? console_->terminalDescriptor() : -1; }
