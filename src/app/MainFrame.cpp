@@ -8,6 +8,7 @@
 #include "app/RecentFilesMenu.h"
 #include "app/SearchCommands.h"
 #include "app/TemplateCommands.h"
+#include "app/ToolCommands.h"
 #include "app/SymbolCommands.h"
 
 #include "app/commands/AboutDialog.h"
@@ -196,6 +197,9 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_backups = new CBackups(*this, m_settings.dataFolder + QStringLiteral("/backup"), m_settings.backupInterval);
     m_templates = new CTemplateCommands(*this);
     m_symbols = new CSymbolCommands(*this);
+    // The user tools join the Tool menu and the key table.
+    m_tools = new CToolCommands(*this);
+    m_tools->reload();
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -540,6 +544,8 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
         }
         return true;
     }
+    if (id >= cmd::ToolFirst && id <= cmd::ToolLast)
+        return m_tools->onCommand(id);
     Q_UNUSED(fromAccelerator);
     return false;
 }
@@ -791,6 +797,8 @@ cmd::UiSnapshot CMainFrame::snapshot() const
     if (m_shell)
         m_shell->fillSnapshot(s);
     s.searchDialogOpen = m_search && m_search->dialogOpen();
+    if (m_tools)
+        m_tools->fillSnapshot(s);
     if (!c)
         return s;
     const textdoc::DocumentRecord& rec = c->record();

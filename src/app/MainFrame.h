@@ -14,6 +14,7 @@ class CChildFrame;
 class CFrameShell;
 class CSearchCommands;
 class CTemplateCommands;
+class CToolCommands;
 class CSymbolCommands;
 class LanguageTable;
 class RecentFiles;
@@ -77,6 +78,8 @@ public:
     CBackups* backups() const { return m_backups; }
     CTemplateCommands* templateCommands() const { return m_templates; }
     CSymbolCommands* symbolCommands() const { return m_symbols; }
+    CToolCommands* toolCommands() const { return m_tools; }
+    cmd::KeyDispatcher* keyDispatcher() const { return m_keys; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -171,6 +174,7 @@ private:
     CBackups* m_backups = nullptr;          // backups of modified documents
     CTemplateCommands* m_templates = nullptr;   // template panel, Insert and Add Template
     CSymbolCommands* m_symbols = nullptr;  // the symbol panel and the symbol search
+    CToolCommands* m_tools = nullptr;      // the user tools: Tool menu items, keys, running
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;

@@ -78,6 +78,31 @@ int vkFromName(const QString& name)
 
 } // namespace
 
+std::vector<AccelEntry> toolAccelerators(const QString& shortcutNumbers, int command)
+{
+    std::vector<AccelEntry> out;
+    for (const QString& word : shortcutNumbers.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const quint32 n = word.trimmed().toUInt(&ok);
+        if (!ok || n == 0 || (n >> 16) == 0)
+            continue;
+        AccelEntry e;
+        e.flags = std::uint8_t(n & 0xFF);
+        e.key = std::uint16_t(n >> 16);
+        e.cmd = std::uint16_t(command);
+        out.push_back(e);
+    }
+    return out;
+}
+
+void replaceAccelerators(std::vector<AccelEntry>& table, int first, int last, const std::vector<AccelEntry>& entries,
+                         size_t room)
+{
+    std::erase_if(table, [&](const AccelEntry& e) { return e.cmd >= first && e.cmd <= last; });
+    for (size_t i = 0; i < entries.size() && i < room; ++i)
+        table.push_back(entries[i]);
+}
+
 std::vector<AccelEntry> defaultAccelerators()
 {
     std::vector<AccelEntry> table;

@@ -32,6 +32,15 @@ struct AccelEntry {
 // The built-in table: the default keys of the command table, in table order.
 std::vector<AccelEntry> defaultAccelerators();
 
+// The keys of a user tool's shortcut numbers ("7602185,..."), bound to `command`: each
+// number is one key, its low byte the flags and its high 16 bits the virtual key (7602185
+// is Ctrl+F5); 0 and anything that is no number stand for no key.
+std::vector<AccelEntry> toolAccelerators(const QString& shortcutNumbers, int command);
+// Puts `entries` in place of the table's entries for the commands first..last, after every
+// other entry, so that the key map keeps the first word; at most `room` of them are kept.
+void replaceAccelerators(std::vector<AccelEntry>& table, int first, int last,
+                         const std::vector<AccelEntry>& entries, size_t room);
+
 // "Ctrl+Shift+F3" -> flags and virtual key; false when the text names no key.
 bool parseShortcut(const QString& text, AccelEntry& out);
 // "Ctrl+" "Shift+" "Alt+" and the key's name, as menus show it.
