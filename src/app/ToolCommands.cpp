@@ -7,6 +7,7 @@
 #include "app/commands/CommandStates.h"
 #include "app/commands/CommandTable.h"
 #include "app/commands/CommandUi.h"
+#include "documents/text/FileAccess.h"
 #include "platform/Seams.h"
 #include "platform/Texts.h"
 #include "tools/ToolPageModel.h"
@@ -268,13 +269,17 @@ void CToolCommands::run(size_t index)
     // Afterwards the document is checked for changes the tool made to its file.
     if (!child || child != m_frame.activeChild())
         return;
-    const bool silentReload = (tool.flags & tools::NeedsFile) && (tool.flags & tools::ReloadAfter);
+    // The file is compared finer than its stamp, so that a tool that rewrites it within the
+    // stamp's two seconds is seen too: the document then counts as changed outside.
+    textdoc::DocumentRecord& record = child->record();
+    if (wait && record.fileStamp != -1 && fileState(child->path()) != before
+        && record.fileStamp == textdoc::fileStamp(child->path()))
+        record.fileStamp ^= 1;
     // Unsaved edits are never thrown away without asking: only an unmodified document
-    // reloads silently. The file is compared finer than its stamp, so a tool that rewrites
-    // it within the stamp's two seconds is seen too.
+    // reloads silently; otherwise the usual question comes.
+    const bool silentReload = (tool.flags & tools::NeedsFile) && (tool.flags & tools::ReloadAfter);
     if (silentReload && !child->isModified()) {
-        const bool changed = child->checkFile(true) || (wait && fileState(child->path()) != before);
-        if (changed)
+        if (child->checkFile(true))
             child->reload();
         return;
     }
