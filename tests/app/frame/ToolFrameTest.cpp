@@ -239,8 +239,8 @@ TEST_F(ToolFrame, SaveQuestionAndTheFlagThatSkipsIt)
 
 TEST_F(ToolFrame, FailedSaveStopsTheTool)
 {
-    storeTools({tool("Copy", "cp \"$(FILENAME)\" copy.txt", tools::NeedsFile | tools::SaveWithoutAsking | tools::WaitForEnd,
-                     "$(FILE_PATH)")});
+    storeTools({tool("Copy", "touch ran.txt", tools::NeedsFile | tools::SaveWithoutAsking | tools::WaitForEnd,
+                     files.path())});
     start();
     const QString path = files.filePath("doc.c");
     CTextView* v = openAndFocus("doc.c", "one\n");
@@ -252,7 +252,7 @@ TEST_F(ToolFrame, FailedSaveStopsTheTool)
     box.defaultAnswer = seams::IDCANCEL;
     dialogs.answers.clear();
     ASSERT_TRUE(choose("Copy"));
-    EXPECT_FALSE(QFile::exists(files.filePath("copy.txt")));
+    EXPECT_FALSE(QFile::exists(files.filePath("ran.txt")));
     ASSERT_FALSE(box.shown.empty());
     EXPECT_EQ(box.shown.back().text, "The tool 'Copy' was not run: the document was not saved.");
 }
@@ -303,6 +303,32 @@ TEST_F(ToolFrame, CommandWindowToolsGoThroughTheHook)
     EXPECT_TRUE(s.bottomPanelVisible);
     EXPECT_EQ(s.bottomPanelTab, 0);
     EXPECT_EQ(box.shown.size(), 1u);
+
+    // A batch file that cannot be written is not replaced by the last run's one.
+    ASSERT_TRUE(QFile::remove(bat));
+    ASSERT_TRUE(QDir().mkpath(bat + "/inner"));
+    ASSERT_TRUE(choose("Batch"));
+    EXPECT_EQ(sent.size(), 2);
+    ASSERT_EQ(box.shown.size(), 2u);
+    EXPECT_TRUE(box.shown[1].text.startsWith("The tool 'Batch' was not run")) << box.shown[1].text.toStdString();
+}
+
+TEST_F(ToolFrame, BrokenDatabaseIsReportedAndLeftAlone)
+{
+    QDir().mkpath(settings->Folder(AppSettings::DataFolder));
+    const QByteArray junk("not a database at all\n");
+    {
+        QFile f(dbPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    start();
+    bool reported = false;
+    for (const auto& m : box.shown)
+        reported = reported || (m.text == "velmo.db is corrupted" && m.caption == "Velmo");
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(toolMenu()->actions().first()->data().toInt(), cmd::ToolLocateFile);
+    EXPECT_EQ(read(dbPath()), junk);
 }
 
 TEST_F(ToolFrame, ShippedBuildCompilesAndRunRunsHello)
