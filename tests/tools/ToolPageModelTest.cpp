@@ -95,6 +95,8 @@ TEST(ToolPageModel, ApplyStoresTheListInOrderOrNothing)
     EXPECT_EQ(namesOf(rows), QStringList({"Run", "Build", "Lint"}));
     EXPECT_EQ(rows[0].command, "./a.out 'quoted' what?");
     EXPECT_EQ(rows[1].shortcut, "7602185");   // the shortcut travels with its tool
+    m.select(0);
+    EXPECT_EQ(m.command(), "./a.out 'quoted' what?");   // shown whole, "?" and all
 
     // A failing Apply changes nothing in the file and keeps the page's edits.
     ASSERT_TRUE(breakInsertsOfBroken(store.db()));

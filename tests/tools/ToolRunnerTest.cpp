@@ -74,6 +74,11 @@ TEST(ToolRunner, FoldersAndCommandTexts)
     EXPECT_EQ(commandText("cl $(FILENAME)", c), "cl a.c");
     EXPECT_EQ(commandText("$(UPPER(FILE_EXT)) $(FILE_BASE):$(LINE) %HOME%", c),
               "C a:12 " + qEnvironmentVariable("HOME"));
+    // No length limit: a long command and long variables come through whole.
+    qputenv("VELMO_TOOL_LONG", QByteArray(700, 'v'));
+    const QString longText = commandText(QString(600, 'c') + " %VELMO_TOOL_LONG% $(FILE)", c);
+    EXPECT_EQ(longText, QString(600, 'c') + ' ' + QString(700, 'v') + " /src/a.c");
+    qunsetenv("VELMO_TOOL_LONG");
     // Line ends stay; a "?" is kept.
     EXPECT_EQ(commandText("make\r\nls $(FILE_PATH)?", c), "make\r\nls /src?");
 

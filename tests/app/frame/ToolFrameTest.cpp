@@ -88,6 +88,22 @@ struct ToolFrame : FrameFixture {
     bool apply(tools::ToolPageModel& page) { return frame->toolCommands()->applyPage(page); }
 };
 
+TEST(ToolKeys, ShortcutNumbersDecode)
+{
+    // High 16 bits the virtual key, low byte the flags; 0 and junk are no key.
+    const std::vector<cmd::AccelEntry> keys = cmd::toolAccelerators(" 7602185,0,abc,,4784145, 9", 605);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0], (cmd::AccelEntry{0x09, 0x74, 605}));
+    EXPECT_EQ(cmd::shortcutName(keys[0]), "Ctrl+F5");
+    EXPECT_EQ(keys[1], (cmd::AccelEntry{0x11, 0x49, 605}));
+    EXPECT_EQ(cmd::shortcutName(keys[1]), "Alt+I");
+
+    // The tools' old keys make room for the new ones, after the key map's.
+    std::vector<cmd::AccelEntry> table = {{0x09, 0x74, 600}, {0x01, 0x73, 680}, {0x01, 0x70, 601}};
+    cmd::replaceAccelerators(table, cmd::ToolFirst, cmd::ToolLast, {{0x09, 0x74, 601}, {0x01, 0x71, 601}}, 1);
+    EXPECT_EQ(table, (std::vector<cmd::AccelEntry>{{0x01, 0x73, 680}, {0x09, 0x74, 601}}));
+}
+
 TEST_F(ToolFrame, MenuOrderKeysAndAnEmptyTable)
 {
     storeTools({tool("Build", "touch built.txt", tools::WaitForEnd, files.path(), "", CtrlF5),
