@@ -124,6 +124,7 @@ void Download::start(const QUrl& url, const QString& targetPath, const Timeouts&
 {
     abort();
     writeError_.clear();
+    received_ = 0;
     file_ = std::make_unique<QSaveFile>(targetPath);
     if (!file_->open(QIODevice::WriteOnly)) {
         const QString error = file_->errorString();
@@ -137,7 +138,6 @@ void Download::start(const QUrl& url, const QString& targetPath, const Timeouts&
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     reply_ = manager_->get(request);
     connect(reply_, &QNetworkReply::readyRead, this, &Download::onReadyRead);
-    connect(reply_, &QNetworkReply::downloadProgress, this, &Download::progress);
     connect(reply_, &QNetworkReply::finished, this, &Download::onFinished);
 }
 
@@ -161,10 +161,18 @@ void Download::onReadyRead()
     if (!reply_ || !file_)
         return;
     const QByteArray chunk = reply_->readAll();
+    if (chunk.isEmpty())
+        return;
     if (writeError_.isEmpty() && file_->write(chunk) != chunk.size()) {
         writeError_ = file_->errorString();
         reply_->abort();
+        return;
     }
+    // Reported for every piece: the reply's own progress signal is held back while
+    // pieces come close together, and would leave a slow download looking stalled.
+    received_ += chunk.size();
+    const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
+    emit progress(received_, length.isValid() ? length.toLongLong() : -1);
 }
 
 void Download::onFinished()

@@ -49,7 +49,7 @@ public:
     bool running() const { return reply_ != nullptr; }
 
 signals:
-    // Raw progress (received, total; total -1 when unknown).
+    // Bytes received so far and the announced size (-1 when unknown), after each piece.
     void progress(qint64 received, qint64 total);
     void succeeded(const QString& path);
     void failed(const QString& error);
@@ -62,6 +62,7 @@ private:
     QPointer<QNetworkReply> reply_;
     std::unique_ptr<QSaveFile> file_;
     QString writeError_;
+    qint64 received_ = 0;
 };
 
 } // namespace updater

@@ -105,7 +105,9 @@ std::optional<QByteArray> readElfSection(const QString& path, const char* sectio
         shnum = field(0, 0x20, 0x14, 8, 4);
     if (shstrndx == SHN_XINDEX)
         shstrndx = field(0, 0x28, 0x18, 4, 4);
-    if (!r.ok || shnum == 0 || shnum > uint64_t(data.size()) / shentsize || shstrndx >= shnum)
+    // The whole table must lie within the file: a cut-off file is not read.
+    if (!r.ok || shnum == 0 || shnum > uint64_t(data.size()) / shentsize || shstrndx >= shnum
+        || shoff > uint64_t(data.size()) || shnum * shentsize > uint64_t(data.size()) - shoff)
         return std::nullopt;
 
     const uint64_t namesOffset = field(shstrndx, 0x18, 0x10, 8, 4);

@@ -18,6 +18,12 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+// The program's icon lives in this library's resources.
+static void initUpdaterResources()
+{
+    Q_INIT_RESOURCE(velmoupd);
+}
+
 namespace updater {
 
 namespace {
@@ -41,6 +47,7 @@ QLineEdit* readOnlyField(const QString& text)
 CUpdateDialog::CUpdateDialog(const CheckOutcome& outcome, QWidget* parent)
     : QDialog(parent), outcome_(outcome), target_(downloadPath(outcome.answer.installer))
 {
+    initUpdaterResources();
     setWindowTitle(programCaption(outcome_));
     setWindowIcon(QIcon(QStringLiteral(":/velmoupd/velmo.svg")));
 
