@@ -138,6 +138,11 @@ TEST_F(UpdateClient, OutcomesOfTheCheck)
     answer("", 404);
     EXPECT_EQ(check().kind, Kind::RequestFailed);
 
+    // A server that stops answering ends like a failed request once the time limit is up.
+    server.route("/version.asp", Response{200, "setup_3.2.0.0.exe\nhttp://a/\n", 5});
+    env.timeouts.answerMs = 300;
+    EXPECT_EQ(check().kind, Kind::RequestFailed);
+
     EXPECT_EQ(check({"velmo"}).kind, Kind::NoId);
     EXPECT_EQ(check({"-id:1", "missing"}).kind, Kind::NoVersion);
     EXPECT_EQ(check({"-id:1"}).kind, Kind::NoVersion);
@@ -377,6 +382,18 @@ TEST_F(UpdateDialogTest, AnEmptyServerEntryFailsLikeAnyOther)
     ASSERT_TRUE(waitFor([&] { return !box.shown.empty(); }));
     EXPECT_EQ(box.shown[0].text, "Cannot download, try later.");
     EXPECT_FALSE(d->installerStarted());
+}
+
+TEST_F(UpdateDialogTest, AStalledDownloadFailsAfterItsTimeLimit)
+{
+    server.route("/files/", Response{200, QByteArray(1000, 'x'), 10});
+    env.timeouts.transferMs = 300;
+    auto d = openDialog("setup_3.1.1.0.run\n" + server.base().toLatin1() + "files/\n");
+    QTest::mouseClick(d->updateButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !box.shown.empty(); }));
+    EXPECT_EQ(box.shown[0].text, "Cannot download, try later.");
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_TRUE(tempFiles().isEmpty());
 }
 
 TEST_F(UpdateDialogTest, CancelAsksAndAbortsTheDownloadRemovingThePartFile)
