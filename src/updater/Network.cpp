@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -126,8 +127,11 @@ void Download::start(const QUrl& url, const QString& targetPath, const Timeouts&
     writeError_.clear();
     received_ = 0;
     file_ = std::make_unique<QSaveFile>(targetPath);
-    if (!file_->open(QIODevice::WriteOnly)) {
-        const QString error = file_->errorString();
+    // A symbolic link in a shared temporary folder may point anywhere: the file it names
+    // would be replaced. It is refused, like any other place that cannot be written.
+    const bool link = QFileInfo(targetPath).isSymLink();
+    if (link || !file_->open(QIODevice::WriteOnly)) {
+        const QString error = link ? QStringLiteral("%1 is a symbolic link").arg(targetPath) : file_->errorString();
         file_.reset();
         // Reported from the event loop, like every other outcome.
         QMetaObject::invokeMethod(this, [this, error] { emit failed(error); }, Qt::QueuedConnection);

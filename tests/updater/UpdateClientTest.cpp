@@ -384,6 +384,23 @@ TEST_F(UpdateDialogTest, AnEmptyServerEntryFailsLikeAnyOther)
     EXPECT_FALSE(d->installerStarted());
 }
 
+TEST_F(UpdateDialogTest, ASymbolicLinkInTheTemporaryFolderIsNotFollowed)
+{
+    server.route("/files/", Response{200, "#!/bin/sh\n"});
+    const QString victim = tempDir.filePath("victim");
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::WriteOnly));
+    v.write("keep me");
+    v.close();
+    ASSERT_TRUE(QFile::link(victim, tempDir.filePath("setup_3.1.1.0.run")));
+    auto d = openDialog("setup_3.1.1.0.run\n" + server.base().toLatin1() + "files/\n");
+    QTest::mouseClick(d->updateButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !box.shown.empty(); }));
+    EXPECT_EQ(box.shown[0].text, "Cannot download, try later.");
+    EXPECT_EQ(readAll(victim), "keep me");
+    EXPECT_FALSE(d->installerStarted());
+}
+
 TEST_F(UpdateDialogTest, AStalledDownloadFailsAfterItsTimeLimit)
 {
     server.route("/files/", Response{200, QByteArray(1000, 'x'), 10});
