@@ -1,14 +1,19 @@
-// The update client. Until the update dialog exists it only checks its command line:
-// without "-id:" it ends with -1.
-#include <QCoreApplication>
+// The update client: asks the update server whether a newer version of a program exists
+// and offers to download and start its installer.
+#include "updater/app/UpdateDialog.h"
+
+#include <QApplication>
 #include <QStringList>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i)
-        if (args[i].startsWith(QLatin1String("-id:"), Qt::CaseInsensitive))
-            return 0;
-    return -1;
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const updater::CommandLine commandLine = updater::parseCommandLine(args);
+    // Without an id there is nothing to ask for: end before anything is shown.
+    if (commandLine.id == -1)
+        return -1;
+    QApplication app(argc, argv);
+    return updater::runUpdateClient(commandLine, updater::CheckEnvironment::machine());
 }
