@@ -60,6 +60,9 @@ KeyPageModel::KeyPageModel(const std::vector<AccelEntry>& table, const std::vect
     }
     if (!m_roots.empty())
         select(m_roots.front());
+    for (const AccelEntry& e : m_table)
+        if (!isTool(e.cmd) && nodeOf(e.cmd) < 0)
+            m_outside.push_back(e);
 }
 
 int KeyPageModel::addNode(Node n, int parent)
@@ -237,6 +240,7 @@ std::vector<AccelEntry> KeyPageModel::keyMapEntries() const
             if (n.command && !isTool(n.command))
                 out.insert(out.end(), n.keys.begin(), n.keys.end());
         });
+    out.insert(out.end(), m_outside.begin(), m_outside.end());
     return out;
 }
 

@@ -73,7 +73,9 @@ public:
     // True after any change since the tree was built (the dialog's Apply button).
     bool changed() const { return m_changed; }
 
-    // The key map entries in tree order (children before their node), tool commands left out.
+    // The key map entries in tree order (children before their node), tool commands left
+    // out; then the keys of commands the tree does not show (Print, the languages), kept as
+    // they were so that applying the page never drops them.
     std::vector<AccelEntry> keyMapEntries() const;
     // Every tool command of the tree with its Shortcut value ("" when it has none left).
     struct ToolShortcut {
@@ -99,6 +101,7 @@ private:
     std::vector<Node> m_nodes;
     std::vector<int> m_roots;
     std::vector<AccelEntry> m_table;
+    std::vector<AccelEntry> m_outside;   // keys of commands the tree does not show
     std::vector<Tool> m_tools;
     int m_selected = -1;
     std::optional<AccelEntry> m_pending;
