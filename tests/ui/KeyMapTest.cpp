@@ -73,6 +73,8 @@ TEST(KeyMapFile, BrokenFilesSelectTheBuiltInKeys)
         {"negative count", QByteArray::fromHex("ffffffff")},
         {"negative count with entries", QByteArray::fromHex("feffffff") + QByteArray(12, '\0')},
         {"count too large", QByteArray::fromHex("e8030000") + QByteArray(6000, '\0')},
+        // 6 * N + 4 is 8 in 32-bit arithmetic: a size test there would take this count.
+        {"negative count that wraps", QByteArray::fromHex("565555d5") + QByteArray(4, '\0')},
         {"size does not match", valid + QByteArray(1, '\0')},
         {"truncated", valid.left(valid.size() - 1)},
     };
