@@ -24,6 +24,7 @@
 #include "framework/Placement.h"
 #include "language/FontSchemes.h"
 #include "language/LanguageTable.h"
+#include "ui/KeyMap.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Seams.h"
@@ -155,10 +156,9 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_ui->setFontKeyReader([this](const QString& key) { return m_settings.ReadString("FONT", key); });
     connect(m_ui, &cmd::CommandUi::command, this, [this](int id, bool accel) { OnCommand(id, accel); });
     m_keys = new cmd::KeyDispatcher(this);
-    m_keys->setTable(cmd::defaultAccelerators());
     m_keys->setTarget(this);
     m_keys->install();
-    m_ui->setShortcutTexts(m_keys->table());
+    LoadKeyMap();
     connect(m_keys, &cmd::KeyDispatcher::command, this, [this](int id, bool accel) { OnCommand(id, accel); });
 
     // The recent-files list, read from the registry store.
@@ -574,6 +574,22 @@ void CMainFrame::editCommand(int id)
         QMetaObject::invokeMethod(w, slot);
 }
 
+QString CMainFrame::keyMapFile() const
+{
+    return m_settings.Folder(AppSettings::DataFolder) + QStringLiteral("/keymap.key");
+}
+
+void CMainFrame::setToolShortcutProvider(std::function<std::vector<cmd::AccelEntry>()> provider)
+{
+    m_toolShortcuts = std::move(provider);
+}
+
+void CMainFrame::LoadKeyMap()
+{
+    m_keys->setTable(keymap::load(keyMapFile(), m_toolShortcuts));
+    m_ui->setShortcutTexts(m_keys->table());
+}
+
 void CMainFrame::openDialog()
 {
     seams::FileDialogRequest req;
@@ -584,9 +600,10 @@ void CMainFrame::openDialog()
     else
         req.directory = QDir::currentPath();
     req.multiSelect = true;
-    req.encodings = {texts::str(1060, "Automatic"), texts::str(1061, "Hex"), texts::str(1062, "ANSI"),
-                     texts::str(1063, "UTF-8"), texts::str(1064, "UTF-8 NO BOM"), texts::str(1065, "UTF-16"),
-                     texts::str(1067, "UTF-16 Big Endian")};
+    // Numbers of their own: 1060, 1066 and 1067 are other texts of the string table.
+    req.encodings = {texts::str(2960, "Automatic"), texts::str(2961, "Hex"), texts::str(2962, "ANSI"),
+                     texts::str(2963, "UTF-8"), texts::str(2964, "UTF-8 NO BOM"), texts::str(2965, "UTF-16"),
+                     texts::str(2966, "UTF-16 Big Endian")};
     req.encodingIndex = qBound(0, m_settings.ReadInt("USER", "EncodeTypeIndex", 0), 6);
     seams::FileDialogResult res = seams::fileDialogs().open(this, req);
     if (!res.accepted)

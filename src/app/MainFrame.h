@@ -5,8 +5,10 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class AppSettings;
 class CBackups;
@@ -29,6 +31,7 @@ class CommandUi;
 class KeyDispatcher;
 class StatusPanes;
 struct UiSnapshot;
+struct AccelEntry;
 }
 
 class CMainFrame : public QMainWindow {
@@ -117,6 +120,14 @@ public:
     // The toolbar area's menu (8), asked for by the window on a right click there.
     QMenu* createPopupMenu() override;
 
+    // The key map: keymap.key of the data folder (or the built-in keys), then the shortcuts
+    // the provider adds (the user tools); rebuilds the key dispatcher's table and the menu
+    // texts. Called at start and after the key map or the tools change.
+    void LoadKeyMap();
+    void setToolShortcutProvider(std::function<std::vector<cmd::AccelEntry>()> provider);
+    QString keyMapFile() const;
+    cmd::KeyDispatcher* keyDispatcher() const { return m_keys; }
+
 signals:
     void deferredStartupDone();
 
@@ -168,6 +179,7 @@ private:
     QMdiArea* m_area = nullptr;
     cmd::CommandUi* m_ui = nullptr;
     cmd::KeyDispatcher* m_keys = nullptr;
+    std::function<std::vector<cmd::AccelEntry>()> m_toolShortcuts;
     cmd::StatusPanes* m_status = nullptr;
     CFrameShell* m_shell = nullptr;   // panels, window modes, tray
     CSearchCommands* m_search = nullptr;   // search dialogs, commands and result views

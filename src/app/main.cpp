@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
+#include "app/TranslationStartup.h"
 
 #include "language/LanguageTable.h"
 #include "platform/Paths.h"
@@ -37,6 +38,9 @@ int main(int argc, char* argv[])
         if (instance.handOver(QDir::currentPath(), line))
             return 0;
     }
+
+    // The user interface's translation, before any window is made.
+    LoadTranslation(settings);
 
     // 4. The language configuration.
     LanguageTable languages;

@@ -7,7 +7,7 @@
 
 namespace texts {
 
-enum class Kind { String, Menu, Dialog };
+enum class Kind { String, Menu, Dialog, ContextMenu };
 
 // Returns the translated text for (kind, id), or an empty optional-like null QString
 // when the provider has none.
@@ -21,5 +21,12 @@ QString str(int id, const char* english);
 QString menu(int id, const char* english);
 // A text of dialog `dialogId` (control id `controlId`, 0 for the caption).
 QString dialog(int dialogId, int controlId, const char* english);
+// The label of command `id` in context menu `menuId`, falling back to `english`.
+QString contextMenu(int menuId, int id, const QString& english);
+
+// True when `translated` holds the same printf conversions as `english`, in the same
+// order and of the same types ("%1"-style inserts count too). A translated text that
+// fails this is never used: the English one is, so a translation cannot crash a format.
+bool formatCompatible(const QString& english, const QString& translated);
 
 } // namespace texts

@@ -101,7 +101,9 @@ void CommandUi::fillMenu(QMenu* menu, const std::vector<MenuItem>& items, int to
         case MenuItem::Kind::Command: {
             const CommandInfo* info = find(item.id);
             const char* english = item.text ? item.text : (info ? info->label : "");
-            QAction* a = makeAction(menu, item.id, texts::menu(item.id, english));
+            // A context menu (`top` is its number) may name its items in its own way.
+            QAction* a = makeAction(menu, item.id, mainMenu ? texts::menu(item.id, english)
+                                                            : texts::contextMenu(top, item.id, QString::fromUtf8(english)));
             menu->addAction(a);
             if (mainMenu)
                 m_menuActions[item.id] = a;
@@ -142,7 +144,7 @@ QMenu* CommandUi::createContextMenu(int menuId, QWidget* parent)
         return nullptr;
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("context_%1").arg(menuId));
-    fillMenu(menu, model, 0, false);
+    fillMenu(menu, model, menuId, false);
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuAboutToShow(menu); });
     return menu;
 }

@@ -261,11 +261,12 @@ QMenu* SearchDialog::helperMenu(int buttonId)
         a->setData(id);
         connect(a, &QAction::triggered, this, [this, combo, id] { insertFragment(combo, id); });
     };
+    const int menuId = buttonId == 121 ? 6 : 5;
     for (const Fragment& f : kFragments)
-        add(f.id, texts::menu(f.id, f.label));
+        add(f.id, texts::contextMenu(menuId, f.id, QString::fromUtf8(f.label)));
     menu->addSeparator();
     for (int id = 50; id <= 58; ++id)
-        add(id, texts::menu(id, QStringLiteral("Tagged Expression %1").arg(id - 49).toUtf8().constData()));
+        add(id, texts::contextMenu(menuId, id, QStringLiteral("Tagged Expression %1").arg(id - 49)));
     return menu;
 }
 

@@ -275,7 +275,7 @@ QMenu* CFunctionDocker::showContextMenu(const QPoint& globalPos)
     const bool enabled = current_ && !current_->symbols()->isEmpty();
     auto* group = new QActionGroup(menu);
     auto add = [&](int id, const char* english) {
-        QAction* a = menu->addAction(texts::menu(id, english));
+        QAction* a = menu->addAction(texts::contextMenu(3, id, QString::fromUtf8(english)));   // menu 3
         a->setData(id);
         a->setEnabled(enabled);
         return a;

@@ -198,7 +198,7 @@ QMenu* CTemplateDocker::menu()
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("context_%1").arg(MenuTemplatePanel));
     auto add = [this](int id, const char* english) {
-        QAction* a = m_menu->addAction(texts::menu(id, english));
+        QAction* a = m_menu->addAction(texts::contextMenu(MenuTemplatePanel, id, QString::fromUtf8(english)));
         a->setData(id);
         connect(a, &QAction::triggered, this, [this, id] { runMenuCommand(id); });
     };
