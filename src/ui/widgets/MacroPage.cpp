@@ -1,5 +1,6 @@
 #include "ui/widgets/Pages.h"
 
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,21 +39,31 @@ void CMacroPage::setup(QWidget* page)
     auto* help = new QPlainTextEdit(page);
     help->setObjectName(QStringLiteral("id123"));
     help->setReadOnly(true);
+    help->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    help->setLineWrapMode(QPlainTextEdit::NoWrap);
     help->setPlainText(text(123,
-        "Template variables, for the file /home/user/readme.txt at 2008-08-08 21:58:\n"
-        "$(FILE)\t\t/home/user/readme.txt\n"
-        "$(FILENAME)\treadme.txt\n"
-        "$(FILE_PATH)\t/home/user\n"
-        "$(FILE_BASE)\treadme\n"
-        "$(FILE_EXT)\ttxt\n"
-        "$(LINE)\t\tthe caret line\n"
-        "$(YEAR) 2008   $(MONTH) 8   $(MONTH_02) 08   $(MONTHNAME) Aug\n"
-        "$(DAY) 8   $(DAY_02) 08   $(HOUR) 21   $(HOUR_02) 21   $(MINUTE) 58\n"
-        "$(DATE)\t\t2008-08-08\n"
-        "$(DATENAME)\tAug-08-2008\n"
-        "$(USER), $(COMPANY), $(EMAIL)\tthe fields above\n"
-        "$(LOWER(FILE_EXT))\ttxt\n"
-        "$(UPPER(FILE_EXT))\tTXT"));
+        "Template variables, for the file /home/user/readme.txt\n"
+        "at 2008-08-08 21:58:\n"
+        "$(FILE)              /home/user/readme.txt\n"
+        "$(FILENAME)          readme.txt\n"
+        "$(FILE_PATH)         /home/user\n"
+        "$(FILE_BASE)         readme\n"
+        "$(FILE_EXT)          txt\n"
+        "$(LINE)              the caret line\n"
+        "$(YEAR)              2008\n"
+        "$(MONTH)             8\n"
+        "$(MONTH_02)          08\n"
+        "$(MONTHNAME)         Aug\n"
+        "$(DAY)               8\n"
+        "$(DAY_02)            08\n"
+        "$(HOUR)              21\n"
+        "$(HOUR_02)           21\n"
+        "$(MINUTE)            58\n"
+        "$(DATE)              2008-08-08\n"
+        "$(DATENAME)          Aug-08-2008\n"
+        "$(USER) $(COMPANY) $(EMAIL)  the fields above\n"
+        "$(LOWER(FILE_EXT))   txt\n"
+        "$(UPPER(FILE_EXT))   TXT"));
     grid->addWidget(help, 3, 0, 1, 2);
     grid->setRowStretch(3, 1);
 }

@@ -86,6 +86,7 @@ COptionsDialog::COptionsDialog(OptionsHost& host, int startPage, QWidget* parent
     m_list->setObjectName(QStringLiteral("id103"));
     m_title = new COptionsTitle(this);
     m_title->setObjectName(QStringLiteral("id102"));
+    m_title->setFixedHeight(m_title->sizeHint().height());
     m_area = new QWidget(this);
     m_area->setObjectName(QStringLiteral("id101"));
     auto* areaBox = new QVBoxLayout(m_area);

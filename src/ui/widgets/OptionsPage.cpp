@@ -39,6 +39,19 @@ QWidget* COptionsPage::create(QWidget* area, std::function<void()> changed)
     m_settingUp = true;
     setup(m_window);
     m_settingUp = false;
+    // A label with a mnemonic leads to the control made right after it.
+    for (QLabel* l : m_window->findChildren<QLabel*>()) {
+        if (l->buddy() || !l->text().contains(QLatin1Char('&')) || !l->parentWidget())
+            continue;
+        const QObjectList& siblings = l->parentWidget()->children();
+        for (qsizetype i = siblings.indexOf(l) + 1; i < siblings.size(); ++i) {
+            auto* w = qobject_cast<QWidget*>(siblings[i]);
+            if (w && w->focusPolicy() != Qt::NoFocus) {
+                l->setBuddy(w);
+                break;
+            }
+        }
+    }
     return m_window;
 }
 

@@ -96,6 +96,12 @@ TEST_F(OptionsPagesTest, EditPageKeepsItsControlsToWhatTheSettingsKeep)
     EXPECT_EQ(alpha->value(), 80);
     EXPECT_EQ(tab->maximum(), 255) << "256 would be stored as 0 and read back as 4";
     EXPECT_FALSE(alpha->isEnabled()) << "the slider follows Transparent";
+    QLabel* position = nullptr;
+    for (QLabel* l : dlg->page(EditPage)->window()->findChildren<QLabel*>())
+        if (l->text() == "&Position:")
+            position = l;
+    ASSERT_TRUE(position);
+    EXPECT_EQ(position->buddy(), edge) << "the mnemonic leads to the field";
     clickBox(control<QCheckBox>(EditPage, 119));
     EXPECT_TRUE(alpha->isEnabled());
     type(edge, 900);
