@@ -146,6 +146,11 @@ void AppSettings::WriteSection(const QString& section, const QStringList& lines)
     m_file.writeSection(section, lines);
 }
 
+bool AppSettings::WriteValues(const QList<ProfileFile::Value>& values)
+{
+    return m_file.writeValues(values);
+}
+
 QString AppSettings::Folder(int kind) const
 {
     switch (kind) {

@@ -61,6 +61,8 @@ public:
     void WriteInt(const QString& section, const QString& key, int value);
     void WriteString(const QString& section, const QString& key, const QString& value);
     void WriteSection(const QString& section, const QStringList& lines);
+    // Several keys in one write: true when all are stored, false when none is.
+    bool WriteValues(const QList<ProfileFile::Value>& values);
 
     QString Folder(int kind) const;
     // Writes "EditorMask", "FindText", "ReplaceText" and "SearchMask".

@@ -5,6 +5,7 @@
 #include "app/ChildFrame.h"
 #include "app/CommandLine.h"
 #include "app/FrameShell.h"
+#include "app/OptionsCommands.h"
 #include "app/RecentFilesMenu.h"
 #include "app/SearchCommands.h"
 #include "app/TemplateCommands.h"
@@ -515,6 +516,10 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
         return true;
     case cmd::HelpCheckUpdate:
         cmd::CheckForUpdate(cmd::intSettingsOf(m_settings), true, false, m_settings.programFolder);
+        return true;
+    case cmd::ToolOptions: case cmd::ToolOptionsTools: case cmd::ToolOptionsKeys: case cmd::ToolOptionsFont:
+    case cmd::ToolOptionsFavorites: case cmd::ToolOptionsDocument: case cmd::ToolOptionsFileWindow:
+        runOptionsDialog(*this, id);
         return true;
     case cmd::HelpAbout: {
         cmd::CAboutDialog about(this);

@@ -273,34 +273,61 @@ QStringList ProfileFile::sectionNames() const
     return out;
 }
 
-bool ProfileFile::writeString(const QString& sectionIn, const QString& keyIn, const QString& valueIn)
+namespace {
+
+// Sets one key in the parsed file (replaced in place, appended to its section, or in a
+// new section at the end). False when the section or key name is empty.
+bool setKey(Parsed& p, const QString& sectionIn, const QString& keyIn, const QString& valueIn)
 {
-    if (!writable(m_path))
-        return false;
-    FileLock lock(m_path);   // another instance may be writing the same file
     const QString section = clean(sectionIn, true), key = clean(keyIn, true), value = clean(valueIn, false);
     if (section.isEmpty() || key.isEmpty())
         return false;
-    Parsed p = load(m_path);
     Range r = findSection(p, section);
     const QString line = key + '=' + value;
     if (r.header < 0) {
         ensureEndsWithNewline(p);
         p.lines.push_back(makeLine('[' + section + ']', p.newline));
         p.lines.push_back(makeLine(line, p.newline));
-        return save(m_path, p);
+        return true;
     }
     for (qsizetype i = r.header + 1; i < r.end; ++i) {
         auto k = keyOf(text(p.lines[size_t(i)].raw, false));
         if (k && sameName(*k, key)) {
             p.lines[size_t(i)].raw = line.toUtf8();
-            return save(m_path, p);
+            return true;
         }
     }
     qsizetype at = insertionPoint(p, r);
     if (at > 0 && p.lines[size_t(at - 1)].ending.isEmpty())
         p.lines[size_t(at - 1)].ending = p.newline;
     p.lines.insert(p.lines.begin() + at, makeLine(line, p.newline));
+    return true;
+}
+
+} // namespace
+
+bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value)
+{
+    if (!writable(m_path))
+        return false;
+    FileLock lock(m_path);   // another instance may be writing the same file
+    Parsed p = load(m_path);
+    if (!setKey(p, section, key, value))
+        return false;
+    return save(m_path, p);
+}
+
+bool ProfileFile::writeValues(const QList<Value>& values)
+{
+    if (values.isEmpty())
+        return true;
+    if (!writable(m_path))
+        return false;
+    FileLock lock(m_path);   // another instance may be writing the same file
+    Parsed p = load(m_path);
+    for (const Value& v : values)
+        if (!setKey(p, v.section, v.key, v.value))
+            return false;
     return save(m_path, p);
 }
 

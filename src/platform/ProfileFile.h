@@ -27,6 +27,11 @@ public:
 
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInt(const QString& section, const QString& key, int value);
+    // Several keys in one write: afterwards either every one is stored or the file is as it was.
+    struct Value {
+        QString section, key, value;
+    };
+    bool writeValues(const QList<Value>& values);
     bool removeKey(const QString& section, const QString& key);
     // Empties the section and fills it with `lines` in place (a new section goes at the end).
     bool writeSection(const QString& section, const QStringList& lines);

@@ -1,0 +1,139 @@
+#include "app/OptionsCommands.h"
+
+#include "app/AppSettings.h"
+#include "app/ChildFrame.h"
+#include "app/FrameShell.h"
+#include "app/MainFrame.h"
+#include "app/SearchCommands.h"
+#include "app/SymbolCommands.h"
+#include "app/TemplateCommands.h"
+#include "app/commands/CommandTable.h"
+#include "documents/text/TextView.h"
+#include "framework/widgets/TrayIcon.h"
+#include "language/LanguageStyler.h"
+#include "search/widgets/FindView.h"
+#include "symbols/widgets/FunctionDocker.h"
+#include "templates/widgets/TemplateDocker.h"
+#include "ui/widgets/OptionsDialog.h"
+
+CAppOptionsHost::CAppOptionsHost(CMainFrame& frame) : m_frame(frame), m_settings(frame.settings()) {}
+
+options::Values CAppOptionsHost::values() const
+{
+    const AppSettings& s = m_settings;
+    options::Values v;
+    v.editorMask = s.editorMask;
+    v.highLightColor = s.highLightColor;
+    v.lineEdgeColor = s.lineEdgeColor;
+    v.lineEdgePos = s.lineEdgePos;
+    v.tabSize = s.tabSize;
+    v.indentSize = s.indentSize;
+    v.lineTransparent = s.lineTransparent;
+    v.defaultScheme = s.defaultScheme;
+    v.defaultEncoding = s.defaultEncoding;
+    v.mruSize = s.mruSize;
+    v.templateFore = s.templateFore;
+    v.templateBack = s.templateBack;
+    v.symbolFore = s.symbolFore;
+    v.symbolBack = s.symbolBack;
+    v.find1Fore = s.find1Fore;
+    v.find1Back = s.find1Back;
+    v.find2Fore = s.find2Fore;
+    v.find2Back = s.find2Back;
+    v.updateInterval = s.updateInterval;
+    return v;
+}
+
+QString CAppOptionsHost::readString(const QString& section, const QString& key, const QString& def) const
+{
+    return m_settings.ReadString(section, key, def);
+}
+
+int CAppOptionsHost::readInt(const QString& section, const QString& key, int def) const
+{
+    return m_settings.ReadInt(section, key, def);
+}
+
+bool CAppOptionsHost::store(const QList<options::SettingWrite>& writes)
+{
+    return m_settings.WriteValues(writes);
+}
+
+void CAppOptionsHost::valuesApplied(int page, const options::Values& v)
+{
+    AppSettings& s = m_settings;
+    const unsigned oldMask = s.editorMask;
+    const int oldRecent = s.mruSize;
+    s.editorMask = v.editorMask;
+    s.highLightColor = v.highLightColor;
+    s.lineEdgeColor = v.lineEdgeColor;
+    s.lineEdgePos = v.lineEdgePos;
+    s.tabSize = v.tabSize;
+    s.indentSize = v.indentSize;
+    s.lineTransparent = v.lineTransparent;
+    s.defaultScheme = v.defaultScheme;
+    s.defaultEncoding = v.defaultEncoding;
+    s.templateFore = v.templateFore;
+    s.templateBack = v.templateBack;
+    s.symbolFore = v.symbolFore;
+    s.symbolBack = v.symbolBack;
+    s.find1Fore = v.find1Fore;
+    s.find1Back = v.find1Back;
+    s.find2Fore = v.find2Fore;
+    s.find2Back = v.find2Back;
+    s.updateInterval = v.updateInterval;
+    switch (page) {
+    case options::GeneralPage:
+        if (v.mruSize != oldRecent)
+            m_frame.SetRecentSize(v.mruSize);
+        if (framework::TrayIcon* tray = m_frame.shell() ? m_frame.shell()->tray() : nullptr) {
+            tray->setEnabled(false);
+            if (s.editorBit(EditorBits::MinimiseToTray))
+                tray->setEnabled(true);
+        }
+        break;
+    case options::ColorPage:
+        if (CSearchCommands* search = m_frame.searchCommands()) {
+            search->resultView(0)->setColours(s.find1Fore, s.find1Back);
+            search->resultView(1)->setColours(s.find2Fore, s.find2Back);
+        }
+        if (CTemplateCommands* t = m_frame.templateCommands(); t && t->docker())
+            t->docker()->setColours(s.templateFore, s.templateBack);
+        if (CSymbolCommands* sym = m_frame.symbolCommands(); sym && sym->docker())
+            sym->docker()->setColours(s.symbolFore, s.symbolBack);
+        break;
+    default: break;
+    }
+    Q_UNUSED(oldMask);
+    m_frame.refreshStatus();
+}
+
+void CAppOptionsHost::fontSchemesApplied(int curSel)
+{
+    if (curSel >= 1 && curSel < cmd::BaseFontLast - (cmd::BaseFontFirst - 1))
+        m_frame.OnCommand(cmd::BaseFontFirst - 1 + curSel);
+}
+
+void CAppOptionsHost::reapplyDocuments()
+{
+    for (CChildFrame* c : m_frame.children()) {
+        CTextView* view = c->textView();
+        if (!view || c->languageIndex() < 0)
+            continue;
+        view->setViewFlags(ViewFlagsFromMask(m_settings.editorMask));
+        c->applyLanguage(c->languageIndex(), true);
+    }
+    m_frame.refreshStatus();
+}
+
+void CAppOptionsHost::checkForUpdate()
+{
+    m_frame.OnCommand(cmd::HelpCheckUpdate);
+}
+
+void runOptionsDialog(CMainFrame& frame, int command)
+{
+    CAppOptionsHost host(frame);
+    options::COptionsDialog dialog(host, options::pageForCommand(command), frame.dialogParent());
+    dialog.exec();
+}

@@ -1,0 +1,77 @@
+#include "ui/widgets/Pages.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace options {
+
+namespace {
+const QString kEditor = QStringLiteral("EDITOR");
+}
+
+void CGeneralPage::setup(QWidget* page)
+{
+    const Values v = m_host.values();
+    auto* box = new QVBoxLayout(page);
+    struct Item {
+        int id;
+        const char* text;
+        unsigned bit;
+    };
+    const Item items[] = {
+        {100, "&Allow multiple instances", 1u << 0},
+        {101, "&Maximise new document windows", 1u << 1},
+        {102, "Show &full file path", 1u << 2},
+        {103, "Start with a &new blank document", 1u << 3},
+        {104, "&Close file dialog after find", 1u << 8},
+        {105, "Minimize to system &tray", 1u << 24},
+    };
+    for (const Item& it : items) {
+        QCheckBox* c = check(page, it.id, it.text);
+        c->setChecked((v.editorMask & it.bit) != 0);
+        box->addWidget(c);
+        watch(c);
+        m_boxes.push_back({c, it.bit});
+    }
+    // TODO: the browser and file-manager integrations come with the shell integration
+    // library; until then their boxes are shown but cannot be changed.
+    box->addWidget(check(page, 106, "Use Velmo in &Internet Explorer"));
+    box->addWidget(check(page, 107, "Add Velmo to &right mouse button"));
+    page->findChild<QCheckBox*>(QStringLiteral("id106"))->setEnabled(false);
+    page->findChild<QCheckBox*>(QStringLiteral("id107"))->setEnabled(false);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(label(page, -1, "Display the most recent files"));
+    m_mru = spin(page, 120, 2, 16, v.mruSize);
+    watch(m_mru);
+    row->addWidget(m_mru);
+    row->addWidget(label(page, -1, "items, (2~16)"));
+    row->addStretch();
+    box->addLayout(row);
+    box->addStretch();
+}
+
+bool CGeneralPage::apply(QString* error)
+{
+    Values v = m_host.values();
+    unsigned bits = 0, value = 0;
+    for (const MaskBox& b : m_boxes) {
+        bits |= b.bit;
+        if (b.box->isChecked())
+            value |= b.bit;
+    }
+    v.editorMask = withBits(v.editorMask, bits, value);
+    v.mruSize = qBound(2, m_mru->value(), 16);
+    if (!m_host.store({{kEditor, QStringLiteral("EditorMask"), QString::number(int(v.editorMask))},
+                       {kEditor, QStringLiteral("MRUSize"), QString::number(v.mruSize)}})) {
+        *error = storeFailed();
+        return false;
+    }
+    m_host.valuesApplied(GeneralPage, v);
+    return true;
+}
+
+} // namespace options

@@ -1,0 +1,151 @@
+#pragma once
+// The pages of the options dialog built here; each edits the settings named beside its controls.
+#include "ui/widgets/OptionsPage.h"
+
+#include <QList>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "language/StyleDefinition.h"
+
+class QComboBox;
+class QLineEdit;
+class QSlider;
+
+namespace options {
+
+// A check box bound to one bit of the option word.
+struct MaskBox {
+    QCheckBox* box;
+    unsigned bit;
+};
+
+class CGeneralPage : public COptionsPage {
+public:
+    explicit CGeneralPage(OptionsHost& host) : COptionsPage(host, GeneralPage, "General") {}
+    bool apply(QString* error) override;
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    std::vector<MaskBox> m_boxes;
+    QSpinBox* m_mru = nullptr;
+};
+
+class CMDIPage : public COptionsPage {
+public:
+    explicit CMDIPage(OptionsHost& host) : COptionsPage(host, DocumentPage, "Document") {}
+    bool apply(QString* error) override;
+    // The encodings offered, in list order, with the value stored for each.
+    static const std::vector<std::pair<const char*, int>>& encodings();
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    std::vector<MaskBox> m_boxes;
+    QCheckBox* m_remember = nullptr;
+    QRadioButton* m_action[3] = {nullptr, nullptr, nullptr};
+    QLineEdit* m_language = nullptr;
+    QComboBox* m_encoding = nullptr;
+};
+
+class CEditPage : public COptionsPage {
+public:
+    explicit CEditPage(OptionsHost& host) : COptionsPage(host, EditPage, "Edit") {}
+    bool apply(QString* error) override;
+    // Whether the page applied since the dialog opened.
+    bool appliedOnce() const { return m_applied; }
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    std::vector<MaskBox> m_boxes;
+    QSpinBox* m_tab = nullptr;
+    QSpinBox* m_indent = nullptr;
+    QRadioButton* m_tabUse[3] = {nullptr, nullptr, nullptr};
+    QSpinBox* m_edgePos = nullptr;
+    CColorButton* m_edgeColor = nullptr;
+    QRadioButton* m_asLine = nullptr;
+    QRadioButton* m_asBack = nullptr;
+    CColorButton* m_lineColor = nullptr;
+    QCheckBox* m_transparent = nullptr;
+    QSlider* m_alpha = nullptr;
+    QSpinBox* m_alphaField = nullptr;
+    bool m_applied = false;
+};
+
+class CFontPage : public COptionsPage {
+public:
+    explicit CFontPage(OptionsHost& host) : COptionsPage(host, FontPage, "Font") {}
+    bool apply(QString* error) override;
+
+    // The schemes offered: "1", "2", ... up to the first empty one or one whose font name
+    // is empty or begins with a blank, at most ten.
+    static std::vector<std::string> readSchemes(const OptionsHost& host);
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    void showScheme(int index);
+    void takeControls();
+    void updateSample();
+
+    std::vector<std::string> m_stored;   // as read
+    std::vector<StyleSpec> m_schemes;    // as edited
+    int m_current = -1;
+    bool m_loading = false;
+    QComboBox* m_item = nullptr;
+    QComboBox* m_font = nullptr;
+    QSpinBox* m_size = nullptr;
+    QCheckBox* m_bold = nullptr;
+    QCheckBox* m_italic = nullptr;
+    QCheckBox* m_underline = nullptr;
+    CColorButton* m_fore = nullptr;
+    CColorButton* m_back = nullptr;
+    QLabel* m_sample = nullptr;
+    QLineEdit* m_value = nullptr;
+};
+
+class CColorPage : public COptionsPage {
+public:
+    explicit CColorPage(OptionsHost& host) : COptionsPage(host, ColorPage, "Color") {}
+    bool apply(QString* error) override;
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    CColorButton* m_buttons[8] = {};
+};
+
+class CMacroPage : public COptionsPage {
+public:
+    explicit CMacroPage(OptionsHost& host) : COptionsPage(host, MacroPage, "Macro") {}
+    bool apply(QString* error) override;
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    QLineEdit* m_fields[3] = {nullptr, nullptr, nullptr};
+};
+
+class CUpdatePage : public COptionsPage {
+public:
+    explicit CUpdatePage(OptionsHost& host) : COptionsPage(host, UpdatePage, "Update") {}
+    bool apply(QString* error) override;
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    QCheckBox* m_auto = nullptr;
+    QSpinBox* m_interval = nullptr;
+};
+
+} // namespace options
