@@ -9,6 +9,7 @@
 #include "app/SearchCommands.h"
 #include "app/TemplateCommands.h"
 #include "app/SymbolCommands.h"
+#include "app/FileBrowserCommands.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -196,6 +197,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_backups = new CBackups(*this, m_settings.dataFolder + QStringLiteral("/backup"), m_settings.backupInterval);
     m_templates = new CTemplateCommands(*this);
     m_symbols = new CSymbolCommands(*this);
+    m_files = new CFileCommands(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -491,6 +493,7 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
         return m_search->onCommand(id);
     case cmd::EditInsertTemplate: case cmd::EditAddTemplate: return m_templates->onCommand(id);
     case cmd::SearchSymbol: return m_symbols->onCommand(id);
+    case cmd::ToolLocateFile: case cmd::ToolFileProperties: return m_files->onCommand(id);
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
         return true;

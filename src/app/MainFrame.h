@@ -15,6 +15,7 @@ class CFrameShell;
 class CSearchCommands;
 class CTemplateCommands;
 class CSymbolCommands;
+class CFileCommands;
 class LanguageTable;
 class RecentFiles;
 class RecentFilesMenu;
@@ -77,6 +78,7 @@ public:
     CBackups* backups() const { return m_backups; }
     CTemplateCommands* templateCommands() const { return m_templates; }
     CSymbolCommands* symbolCommands() const { return m_symbols; }
+    CFileCommands* fileCommands() const { return m_files; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -171,6 +173,7 @@ private:
     CBackups* m_backups = nullptr;          // backups of modified documents
     CTemplateCommands* m_templates = nullptr;   // template panel, Insert and Add Template
     CSymbolCommands* m_symbols = nullptr;  // the symbol panel and the symbol search
+    CFileCommands* m_files = nullptr;      // the file panel and File Properties
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;
