@@ -2,6 +2,7 @@
 
 #include "filebrowser/Favorites.h"
 #include "platform/Seams.h"
+#include "platform/Trash.h"
 #include "platform/Texts.h"
 
 #include <QAction>
@@ -67,6 +68,15 @@ public:
     }
 
 protected:
+    // Folders first, then names without regard to case.
+    bool lessThan(const QModelIndex& a, const QModelIndex& b) const override
+    {
+        const bool da = fs()->isDir(a), db = fs()->isDir(b);
+        if (da != db)
+            return da;
+        return QString::compare(fs()->fileName(a), fs()->fileName(b), Qt::CaseInsensitive) < 0;
+    }
+
     bool filterAcceptsRow(int row, const QModelIndex& parent) const override
     {
         const QModelIndex idx = fs()->index(row, 0, parent);
@@ -98,7 +108,8 @@ CFileDocker::CFileDocker(SettingsAccess settings, QWidget* parent) : QWidget(par
     m_proxy = new FileFilterProxy(this);
     m_proxy->setSourceModel(m_model);
     m_proxy->onError = [this](const QString& text) { error(text, seams::MB_OK | seams::MB_ICONERROR); };
-    m_model->sort(0);
+    m_proxy->setDynamicSortFilter(true);
+    m_proxy->sort(0);
 
     auto* bar = new QWidget(this);
     buildToolbar(bar);
@@ -540,7 +551,7 @@ void CFileDocker::deleteSelected()
         return;
     QStringList failed;
     for (const QString& p : paths)
-        if (!QFile::moveToTrash(p))
+        if (!platform::moveToTrash(p))
             failed << QFileInfo(p).fileName();
     if (!failed.isEmpty())
         error(texts::str(2947, "Cannot move '%1' to the trash.").arg(failed.join(QStringLiteral("', '"))),
