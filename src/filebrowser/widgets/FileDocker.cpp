@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -105,6 +106,10 @@ CFileDocker::CFileDocker(SettingsAccess settings, QWidget* parent) : QWidget(par
     m_model->setReadOnly(true);
     m_model->setFilter(QDir::AllEntries | QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     m_model->setResolveSymlinks(true);
+    // Folder and file icons from the style when the desktop has no icon theme.
+    // One for the process: the model's reader thread may still ask it while the model goes.
+    static QFileIconProvider* icons = new QFileIconProvider;
+    m_model->setIconProvider(icons);
     m_proxy = new FileFilterProxy(this);
     m_proxy->setSourceModel(m_model);
     m_proxy->onError = [this](const QString& text) { error(text, seams::MB_OK | seams::MB_ICONERROR); };

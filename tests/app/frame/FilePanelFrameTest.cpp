@@ -4,6 +4,8 @@
 
 #include "app/FileBrowserCommands.h"
 #include "app/FrameShell.h"
+#include "app/commands/CommandTable.h"
+#include "app/commands/CommandUi.h"
 #include "app/commands/DocumentCommands.h"
 #include "documents/properties/widgets/DocumentProp.h"
 #include "filebrowser/widgets/FileDocker.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCryptographicHash>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
@@ -70,6 +73,17 @@ TEST_F(FilePanelFrameTest, AltEnterReportsOnANewDocumentAndCopies)
         d->findChild<QPushButton*>("copy")->click();
     });
     EXPECT_EQ(QApplication::clipboard()->text(), "File:\t<new>\nLines:\t1\nChars:\t12\nWords:\t2\n");
+
+    // Locate File has nothing to show for a document without a file.
+    QMenu* tool = frame->commandUi()->popup("menu_tool");
+    ASSERT_TRUE(tool);
+    emit tool->aboutToShow();
+    for (QAction* a : tool->actions()) {
+        if (a->data().toInt() == cmd::ToolLocateFile)
+            EXPECT_FALSE(a->isEnabled());
+        if (a->data().toInt() == cmd::ToolFileProperties)
+            EXPECT_TRUE(a->isEnabled());
+    }
 }
 
 TEST_F(FilePanelFrameTest, CharactersAreTheDocumentsOwnBytesAndSumsDescribeTheSavedFile)
