@@ -11,6 +11,7 @@
 #include "app/TemplateCommands.h"
 #include "app/ToolCommands.h"
 #include "app/SymbolCommands.h"
+#include "app/FileBrowserCommands.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -201,6 +202,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     // The user tools join the Tool menu and the key table.
     m_tools = new CToolCommands(*this);
     m_tools->reload();
+    m_files = new CFileCommands(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -496,6 +498,7 @@ bool CMainFrame::handleFrameCommand(int id, bool fromAccelerator)
         return m_search->onCommand(id);
     case cmd::EditInsertTemplate: case cmd::EditAddTemplate: return m_templates->onCommand(id);
     case cmd::SearchSymbol: return m_symbols->onCommand(id);
+    case cmd::ToolLocateFile: case cmd::ToolFileProperties: return m_files->onCommand(id);
     case cmd::ToolOpenLanguageConfig:
         OpenFile(m_settings.Folder(AppSettings::PropertiesFolder) + "/root.properties", 5, true);
         return true;

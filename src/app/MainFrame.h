@@ -18,6 +18,7 @@ class CSearchCommands;
 class CTemplateCommands;
 class CToolCommands;
 class CSymbolCommands;
+class CFileCommands;
 class LanguageTable;
 class RecentFiles;
 class RecentFilesMenu;
@@ -83,6 +84,7 @@ public:
     CSymbolCommands* symbolCommands() const { return m_symbols; }
     CToolCommands* toolCommands() const { return m_tools; }
     cmd::KeyDispatcher* keyDispatcher() const { return m_keys; }
+    CFileCommands* fileCommands() const { return m_files; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -187,6 +189,7 @@ private:
     CTemplateCommands* m_templates = nullptr;   // template panel, Insert and Add Template
     CSymbolCommands* m_symbols = nullptr;  // the symbol panel and the symbol search
     CToolCommands* m_tools = nullptr;      // the user tools: Tool menu items, keys, running
+    CFileCommands* m_files = nullptr;      // the file panel and File Properties
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;

@@ -177,7 +177,10 @@ CommandState menuState(const UiSnapshot& s, int id)
     if (inRange(id, ToolFirst, ToolLast))
         return toolState(s, id);
     switch (id) {
-    case ToolLocateFile: case ToolOpenByDefaultApp:
+    case ToolLocateFile:   // a document without a file has nothing to show
+        st.enabled = doc && hasFile(s.path);
+        return st;
+    case ToolOpenByDefaultApp:
         st.enabled = doc;
         return st;
     case ToolMonitorClipboard:
