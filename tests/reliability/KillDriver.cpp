@@ -176,13 +176,14 @@ int main(int argc, char** argv)
             ::_exit(127);
         }
         ::close(out[1]);
-        // Every kill lands while the child saves: after it is ready, or (every other kill)
-        // after its first complete save, somewhere within about one save's time.
+        // Every kill lands while the child saves: after it is ready, or (every other kill of
+        // each kind, whatever the number of kinds) after its first complete save, somewhere
+        // within about one save's time.
         char c = 0;
         const auto ready = std::chrono::steady_clock::now();
         const bool started = ::read(out[0], &c, 1) == 1 && c == 'r';
         bool sawSave = false;
-        if (started && i % 2 == 1 && ::read(out[0], &c, 1) == 1) {
+        if (started && (i / int(kinds.size())) % 2 == 1 && ::read(out[0], &c, 1) == 1) {
             sawSave = true;
             const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - ready);
             saveUs[kind] = (saveUs[kind] + int(us.count())) / 2;
