@@ -192,7 +192,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     if (auto* bar = m_area->findChild<QTabBar*>())
         watchTabBar(bar);
 
-    m_status = new cmd::StatusPanes(statusBar());
+    m_status = std::make_unique<cmd::StatusPanes>(statusBar());
     statusBar()->setVisible(true);   // the status bar always starts visible
     m_shell = new CFrameShell(*this);
     m_search = new CSearchCommands(*this);

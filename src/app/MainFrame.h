@@ -76,7 +76,7 @@ public:
     void activateChild(CChildFrame* child);
     QMdiArea* documentArea() const { return m_area; }
     cmd::CommandUi* commandUi() const { return m_ui; }
-    cmd::StatusPanes* statusPanes() const { return m_status; }
+    cmd::StatusPanes* statusPanes() const { return m_status.get(); }
     CFrameShell* shell() const { return m_shell; }
     CSearchCommands* searchCommands() const { return m_search; }
     CBackups* backups() const { return m_backups; }
@@ -182,7 +182,7 @@ private:
     cmd::CommandUi* m_ui = nullptr;
     cmd::KeyDispatcher* m_keys = nullptr;
     std::function<std::vector<cmd::AccelEntry>()> m_toolShortcuts;
-    cmd::StatusPanes* m_status = nullptr;
+    std::unique_ptr<cmd::StatusPanes> m_status;
     CFrameShell* m_shell = nullptr;   // panels, window modes, tray
     CSearchCommands* m_search = nullptr;   // search dialogs, commands and result views
     CBackups* m_backups = nullptr;          // backups of modified documents

@@ -5,11 +5,94 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace atomicfile {
+
+namespace {
+
+std::string dirOf(const std::string& p)
+{
+    size_t slash = p.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : p.substr(0, slash);
+}
+
+std::string nameOf(const std::string& p)
+{
+    size_t slash = p.rfind('/');
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+// The temporary file beside `target` that a save writes first; its last six characters are
+// replaced by mkstemp.
+std::string tempPattern(const std::string& target)
+{
+    return dirOf(target) + "/." + nameOf(target).substr(0, 100) + ".vsave-XXXXXX";
+}
+
+// A temporary file younger than this may belong to a save that has just created it and not
+// yet taken its lock.
+constexpr time_t kStaleAfterSeconds = 60;
+
+// Creates the temporary file for `target` and locks it for as long as it is open.
+int makeTemp(std::string& templ)
+{
+    int fd = ::mkostemp(templ.data(), O_CLOEXEC);
+    if (fd >= 0)
+        ::flock(fd, LOCK_EX | LOCK_NB);
+    return fd;
+}
+
+int sweep(const std::string& target)
+{
+    const std::string folder = dirOf(target);
+    const std::string prefix = "." + nameOf(target).substr(0, 100) + ".vsave-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    const int dfd = ::dirfd(dir);
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        bool pattern = true;
+        for (size_t i = prefix.size(); i < name.size(); ++i)
+            pattern = pattern && ((name[i] >= 'a' && name[i] <= 'z') || (name[i] >= 'A' && name[i] <= 'Z')
+                                  || (name[i] >= '0' && name[i] <= '9'));
+        struct stat st {};
+        if (!pattern || ::fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+            || st.st_uid != ::geteuid() || st.st_nlink != 1 || now - st.st_mtime < kStaleAfterSeconds)
+            continue;
+        int fd = ::openat(dfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held {}, again {};
+        // A save still running holds the lock; the name must still be the file locked.
+        if (::fstat(fd, &held) == 0 && held.st_dev == st.st_dev && held.st_ino == st.st_ino
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(dfd, name.c_str(), &again, AT_SYMLINK_NOFOLLOW) == 0
+            && again.st_dev == held.st_dev && again.st_ino == held.st_ino && ::unlinkat(dfd, name.c_str(), 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+} // namespace
+
+int removeStaleTemporaries(const QString& path)
+{
+    return sweep(QFile::encodeName(path).toStdString());
+}
 
 bool write(const QString& path, const QByteArray& content, QString* error)
 {
@@ -29,13 +112,14 @@ bool write(const QString& path, const QByteArray& content, QString* error)
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    QByteArray tmpl = target + ".XXXXXX";
-    int fd = ::mkstemp(tmpl.data());
+    sweep(target.toStdString());
+    std::string tmpl = tempPattern(target.toStdString());
+    int fd = makeTemp(tmpl);
     if (fd < 0)
         return fail(errno);
     auto cleanup = [&](int err) {
         ::close(fd);
-        ::unlink(tmpl.constData());
+        ::unlink(tmpl.c_str());
         return fail(err);
     };
     const char* p = content.constData();
@@ -58,12 +142,12 @@ bool write(const QString& path, const QByteArray& content, QString* error)
         return cleanup(errno);
     if (::close(fd) != 0) {
         int err = errno;
-        ::unlink(tmpl.constData());
+        ::unlink(tmpl.c_str());
         return fail(err);
     }
-    if (::rename(tmpl.constData(), target.constData()) != 0) {
+    if (::rename(tmpl.c_str(), target.constData()) != 0) {
         int err = errno;
-        ::unlink(tmpl.constData());
+        ::unlink(tmpl.c_str());
         return fail(err);
     }
     return true;
@@ -74,20 +158,6 @@ bool write(const QString& path, const QByteArray& content, QString* error)
 namespace {
 
 constexpr size_t kBufferSize = 102400;
-
-std::string dirOf(const std::string& p)
-{
-    size_t slash = p.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : p.substr(0, slash);
-}
-
-std::string nameOf(const std::string& p)
-{
-    size_t slash = p.rfind('/');
-    return slash == std::string::npos ? p : p.substr(slash + 1);
-}
 
 // Follows symbolic links (also dangling ones) to the path that will really be written.
 int resolveLinks(std::string p, std::string& out)
@@ -214,8 +284,9 @@ int Writer::open(const QString& path)
         mode_ = 0666 & ~currentUmask();
     }
 
-    std::string templ = dirOf(target_) + "/." + nameOf(target_).substr(0, 100) + ".vsave-XXXXXX";
-    int fd = ::mkostemp(templ.data(), O_CLOEXEC);
+    sweep(target_);
+    std::string templ = tempPattern(target_);
+    int fd = makeTemp(templ);
     if (fd < 0) {
         if (errno == EACCES || errno == EPERM)
             return openInPlace();   // the folder takes no new file

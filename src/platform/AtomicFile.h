@@ -18,7 +18,15 @@ namespace atomicfile {
 
 // Returns false (and leaves the target untouched) when any step fails; `error` gets the
 // system's error text.
+//
+// Both write the new contents to ".<name>.vsave-XXXXXX" beside the target and hold a lock on
+// it until it is in place. Before each save, such files that a save killed part way left for
+// the same target are removed: only names of exactly that pattern, plain files of this
+// user, not changed for a minute, and not locked by a save still running.
 bool write(const QString& path, const QByteArray& content, QString* error = nullptr);
+
+// Removes what killed saves of `path` left behind (see above); returns how many were removed.
+int removeStaleTemporaries(const QString& path);
 
 // What the rename decision looks at: the existing file and its folder.
 struct TargetFacts {

@@ -2,7 +2,8 @@
 // code, over and over, until it is killed. "velmo_save_child <kind> <path> A|B" saves that
 // content once and exits (the driver takes its reference bytes that way); "... loop" writes
 // "r" to standard output when it is ready to save, then saves B, A, B, A... and writes one
-// "s" after each save.
+// "s" after each save. "velmo_save_child hex <path> open" opens the file in the hex view, which
+// finishes a save that a kill cut short.
 //
 // Kinds: text0 .. text4 (a text document in that encoding), hex (typed bytes saved from the
 // hex view), ini (velmo.ini through the profile code), registry (the registry store),
@@ -117,7 +118,7 @@ bool saveBackup(const QString& path, char which)
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: velmo_save_child text0..text4|hex|ini|registry|session|backup <path> A|B|loop\n");
+        std::fprintf(stderr, "usage: velmo_save_child text0..text4|hex|ini|registry|session|backup <path> A|B|loop|open\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -144,6 +145,10 @@ int main(int argc, char** argv)
         return false;
     };
 
+    if (mode == "open" && kind == "hex") {
+        hex::HexModel model;
+        return model.load(path) ? 0 : 1;
+    }
     if (mode == "A" || mode == "B")
         return save(mode[0]) ? 0 : 1;
     if (mode != "loop")

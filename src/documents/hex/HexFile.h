@@ -9,13 +9,15 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 #include <sys/types.h>
 
 namespace hex {
 
 class HexFile {
 public:
-    // Opens the file for reading only to take its size. On failure returns false and puts
+    // Opens the file for reading only to take its size, first finishing a save of it that
+    // was cut short. On failure returns false and puts
     // the system's text for the error in *error.
     bool open(const QString& path, QString* error = nullptr);
     // Bytes that do not come from a file on disk (generated ones, or sizes no real file
@@ -38,7 +40,8 @@ public:
     // Whether the path still names the file that was opened, with its size at open: Ok,
     // Replaced (another file took the path), SizeChanged or Failed (it cannot be reached).
     WriteResult checkUnchanged(QString* error = nullptr) const;
-    // Writes the given bytes (offset -> value) in place and flushes them to the disk. The
+    // Writes the given bytes (offset -> value) in place and flushes them to the disk, through
+    // a journal (see journalPath) so that a save cut short is finished by the next open. The
     // file is never created, truncated or extended: when the path names another file than
     // the one opened, nothing is written and Replaced is returned; when its size on disk is
     // no longer the size taken at open, nothing is written and SizeChanged is returned.
@@ -61,6 +64,10 @@ private:
     Reader reader_;
     bool open_ = false;
 };
+
+// The journal an in-place save writes beside `path` before it changes the file
+// (".<name>.vhexjournal"); the next open of a file whose save was cut short finishes it.
+std::string journalPath(const QString& path);
 
 // The system's text for an errno value.
 QString systemErrorText(int err);
