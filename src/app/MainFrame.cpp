@@ -9,6 +9,7 @@
 #include "app/SearchCommands.h"
 #include "app/TemplateCommands.h"
 #include "app/SymbolCommands.h"
+#include "app/CommandWindow.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -196,6 +197,7 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_backups = new CBackups(*this, m_settings.dataFolder + QStringLiteral("/backup"), m_settings.backupInterval);
     m_templates = new CTemplateCommands(*this);
     m_symbols = new CSymbolCommands(*this);
+    m_cmdwin = new CCommandWindow(*this);
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -888,6 +890,11 @@ void CMainFrame::searchLookup()
     cmd::runHelpLookup(this, QString::fromStdString(command), *w);
 }
 
+bool CMainFrame::sendToCommandWindow(const QStringList& lines)
+{
+    return m_cmdwin && m_cmdwin->sendToCommandWindow(lines);
+}
+
 void CMainFrame::requestExit()
 {
     close();
@@ -913,6 +920,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     m_closing = true;
     m_search->stopFindInFiles();
+    m_cmdwin->shutdown();
     m_shell->saveLayout();
     m_templates->saveState();
     savePlacement();

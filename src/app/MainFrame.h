@@ -15,6 +15,7 @@ class CFrameShell;
 class CSearchCommands;
 class CTemplateCommands;
 class CSymbolCommands;
+class CCommandWindow;
 class LanguageTable;
 class RecentFiles;
 class RecentFilesMenu;
@@ -77,6 +78,12 @@ public:
     CBackups* backups() const { return m_backups; }
     CTemplateCommands* templateCommands() const { return m_templates; }
     CSymbolCommands* symbolCommands() const { return m_symbols; }
+    CCommandWindow* commandWindow() const { return m_cmdwin; }
+    // Types each line into the command window's console followed by Enter (lines sent
+    // while a command runs wait their turn); false when no interpreter can take them.
+    bool sendToCommandWindow(const QStringList& lines);
+    // The process arguments after the program name, as given at construction.
+    const QStringList& startArguments() const { return m_arguments; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -171,6 +178,7 @@ private:
     CBackups* m_backups = nullptr;          // backups of modified documents
     CTemplateCommands* m_templates = nullptr;   // template panel, Insert and Add Template
     CSymbolCommands* m_symbols = nullptr;  // the symbol panel and the symbol search
+    CCommandWindow* m_cmdwin = nullptr;    // the command window in the bottom panel
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;
