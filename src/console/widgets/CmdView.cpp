@@ -25,6 +25,8 @@ CCmdView::CCmdView(QWidget* parent) : QAbstractScrollArea(parent)
     m_cellW = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
     m_cellH = std::max(1, fm.height());
     setFocusPolicy(Qt::StrongFocus);
+    // The window's accelerators leave the console its typing keys.
+    setProperty("velmoTypedKeys", true);
     viewport()->setCursor(Qt::IBeamCursor);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
