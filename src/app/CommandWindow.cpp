@@ -105,8 +105,10 @@ bool CCommandWindow::ensureStarted()
             },
             Qt::QueuedConnection);
     };
-    o.columns = m_view->columnsFit();
-    o.rows = m_view->rowsFit();
+    if (m_view->isVisible()) {
+        o.columns = m_view->columnsFit();
+        o.rows = m_view->rowsFit();
+    }
     m_session = std::make_unique<console::CommandSession>(std::move(o));
     m_endHandled = false;
     QPointer<CCommandWindow> self(this);

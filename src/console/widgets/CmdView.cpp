@@ -59,7 +59,8 @@ int CCmdView::rowsFit() const { return std::max(1, viewport()->height() / m_cell
 
 void CCmdView::fitModel()
 {
-    if (m_session)
+    // A hidden pane keeps the size the model has (80 by 25 to begin with).
+    if (m_session && isVisible())
         m_session->resize(columnsFit(), rowsFit());
 }
 
