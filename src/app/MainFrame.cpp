@@ -12,6 +12,7 @@
 #include "app/ToolCommands.h"
 #include "app/SymbolCommands.h"
 #include "app/FileBrowserCommands.h"
+#include "app/CommandWindow.h"
 
 #include "app/commands/AboutDialog.h"
 #include "app/commands/Accelerators.h"
@@ -203,6 +204,9 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     m_tools = new CToolCommands(*this);
     m_tools->reload();
     m_files = new CFileCommands(*this);
+    m_cmdwin = new CCommandWindow(*this);
+    // Tools that run in the command window type their lines into it.
+    m_tools->setCommandWindowSender([this](const QStringList& lines) { return sendToCommandWindow(lines); });
 
     // The base font in use.
     selectFontScheme(m_settings.ReadInt("FONT", "CurSel", 1));
@@ -921,6 +925,11 @@ void CMainFrame::searchLookup()
     cmd::runHelpLookup(this, QString::fromStdString(command), *w);
 }
 
+bool CMainFrame::sendToCommandWindow(const QStringList& lines)
+{
+    return m_cmdwin && m_cmdwin->sendToCommandWindow(lines);
+}
+
 void CMainFrame::requestExit()
 {
     close();
@@ -946,6 +955,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     m_closing = true;
     m_search->stopFindInFiles();
+    m_cmdwin->shutdown();
     m_shell->saveLayout();
     m_templates->saveState();
     savePlacement();

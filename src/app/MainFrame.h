@@ -19,6 +19,7 @@ class CTemplateCommands;
 class CToolCommands;
 class CSymbolCommands;
 class CFileCommands;
+class CCommandWindow;
 class LanguageTable;
 class RecentFiles;
 class RecentFilesMenu;
@@ -85,6 +86,12 @@ public:
     CToolCommands* toolCommands() const { return m_tools; }
     cmd::KeyDispatcher* keyDispatcher() const { return m_keys; }
     CFileCommands* fileCommands() const { return m_files; }
+    CCommandWindow* commandWindow() const { return m_cmdwin; }
+    // Types each line into the command window's console followed by Enter (lines sent
+    // while a command runs wait their turn); false when no interpreter can take them.
+    bool sendToCommandWindow(const QStringList& lines);
+    // The process arguments after the program name, as given at construction.
+    const QStringList& startArguments() const { return m_arguments; }
 
     // For document frames.
     std::string fontScheme() const;
@@ -190,6 +197,7 @@ private:
     CSymbolCommands* m_symbols = nullptr;  // the symbol panel and the symbol search
     CToolCommands* m_tools = nullptr;      // the user tools: Tool menu items, keys, running
     CFileCommands* m_files = nullptr;      // the file panel and File Properties
+    CCommandWindow* m_cmdwin = nullptr;    // the command window in the bottom panel
     std::string m_fontScheme;
     QPointer<CChildFrame> m_lastActive;
     std::unique_ptr<RecentFilesMenu> m_recent;

@@ -389,6 +389,26 @@ void Interpreter::requestCtrlC()
     ctrlC_ = true;
 }
 
+void Interpreter::hangUp(bool force)
+{
+    std::lock_guard<std::mutex> lock(ctrlMutex_);
+    auto send = [force](int target) {
+        ::kill(target, force ? SIGKILL : SIGHUP);
+        ::kill(target, SIGCONT);
+    };
+    if (foregroundTarget_ != 0)
+        send(foregroundTarget_);
+    for (const auto& c : pipeChildren_)
+        send(c.signalTarget);
+    ctrlC_ = true;
+}
+
+bool Interpreter::runsProgram()
+{
+    std::lock_guard<std::mutex> lock(ctrlMutex_);
+    return foregroundTarget_ != 0 || !pipeChildren_.empty();
+}
+
 void Interpreter::checkCtrlC()
 {
     if (!takeCtrlC())

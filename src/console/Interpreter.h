@@ -54,6 +54,11 @@ public:
 
     // Ctrl+C from another thread or a signal handler's helper.
     void requestCtrlC();
+    // The console is going away: the running job is hung up (killed with `force`) and
+    // the interpreter stops at its next check.
+    void hangUp(bool force);
+    // Whether a program of a command is being waited for (any thread).
+    bool runsProgram();
 
     // ExpandHost.
     bool extensions() const override { return extensions_; }

@@ -334,6 +334,11 @@ bool KeyDispatcher::eventFilter(QObject* watched, QEvent* event)
     int id = lookupVirtualKey(m_table, virtualKeyFromEvent(*ke, x11KeyCodes), ke->modifiers());
     if (id == 0)
         return false;
+    // A console with the focus types with its keys (Ctrl+C, Ctrl+V, Tab...); keys with Alt
+    // and the function keys stay the window's.
+    if (QWidget* f = QApplication::focusWidget(); f && f->property("velmoTypedKeys").toBool()
+        && !(ke->modifiers() & Qt::AltModifier) && !(ke->key() >= Qt::Key_F1 && ke->key() <= Qt::Key_F35))
+        return false;
     if (t == QEvent::ShortcutOverride) {
         // Claim the key so that no shortcut of a widget takes it; the key press follows.
         ke->accept();
