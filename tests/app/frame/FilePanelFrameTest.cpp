@@ -79,10 +79,12 @@ TEST_F(FilePanelFrameTest, AltEnterReportsOnANewDocumentAndCopies)
     ASSERT_TRUE(tool);
     emit tool->aboutToShow();
     for (QAction* a : tool->actions()) {
-        if (a->data().toInt() == cmd::ToolLocateFile)
+        if (a->data().toInt() == cmd::ToolLocateFile) {
             EXPECT_FALSE(a->isEnabled());
-        if (a->data().toInt() == cmd::ToolFileProperties)
+        }
+        if (a->data().toInt() == cmd::ToolFileProperties) {
             EXPECT_TRUE(a->isEnabled());
+        }
     }
 }
 
