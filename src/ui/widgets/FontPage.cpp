@@ -35,8 +35,8 @@ std::vector<std::string> CFontPage::readSchemes(const OptionsHost& host)
         if (value.isEmpty())
             break;
         const std::string def = value.toStdString();
-        const StyleSpec spec = StyleSpec::Parse(def);
-        if (spec.font.empty() || spec.font[0] == ' ')
+        const StyleSpec style = StyleSpec::Parse(def);
+        if (style.font.empty() || style.font[0] == ' ')
             break;
         out.push_back(def);
     }
