@@ -1,5 +1,9 @@
 #include "ui/widgets/Pages.h"
 
+#include "platform/Seams.h"
+#include "platform/Texts.h"
+#include "shell/ShellIntegration.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,12 +40,16 @@ void CGeneralPage::setup(QWidget* page)
         watch(c);
         m_boxes.push_back({c, it.bit});
     }
-    // TODO: the browser and file-manager integrations come with the shell integration
-    // library; until then their boxes are shown but cannot be changed.
-    box->addWidget(check(page, 106, "Use Velmo in &Internet Explorer"));
-    box->addWidget(check(page, 107, "Add Velmo to &right mouse button"));
-    page->findChild<QCheckBox*>(QStringLiteral("id106"))->setEnabled(false);
-    page->findChild<QCheckBox*>(QStringLiteral("id107"))->setEnabled(false);
+    // The desktop integrations show what the desktop's files say now.
+    m_shellShown = shell::readShellOptions();
+    m_browser = check(page, 106, "Use Velmo in &Internet Explorer");
+    m_contextMenu = check(page, 107, "Add Velmo to &right mouse button");
+    m_browser->setChecked(m_shellShown.browser);
+    m_contextMenu->setChecked(m_shellShown.contextMenu);
+    for (QCheckBox* c : {m_browser, m_contextMenu}) {
+        box->addWidget(c);
+        watch(c);
+    }
 
     auto* row = new QHBoxLayout;
     row->addWidget(label(page, -1, "Display the most recent files"));
@@ -71,6 +79,13 @@ bool CGeneralPage::apply(QString* error)
         return false;
     }
     m_host.valuesApplied(GeneralPage, v);
+
+    // Only an option the user changed is written; a second Apply does not repeat it.
+    const shell::ShellOptions wanted{m_browser->isChecked(), m_contextMenu->isChecked()};
+    const shell::ApplyResult r = shell::applyShellOptions(m_shellShown, wanted);
+    if (r.showFailed)
+        seams::message(m_browser->window(), shell::failedMessage(), seams::MB_OK | seams::MB_ICONERROR);
+    m_shellShown = shell::readShellOptions();
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "language/StyleDefinition.h"
+#include "shell/ShellIntegration.h"
 
 class QComboBox;
 class QLineEdit;
@@ -32,6 +33,9 @@ protected:
 private:
     std::vector<MaskBox> m_boxes;
     QSpinBox* m_mru = nullptr;
+    QCheckBox* m_browser = nullptr;       // 106: open HTML files with the editor
+    QCheckBox* m_contextMenu = nullptr;   // 107: the file managers' context menus
+    shell::ShellOptions m_shellShown;     // as the desktop's files said when last read
 };
 
 class CMDIPage : public COptionsPage {

@@ -9,6 +9,7 @@
 
 #include <QAbstractItemView>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 
 using namespace options;
 
@@ -28,8 +29,6 @@ TEST_F(OptionsPagesTest, GeneralPageStoresItsBitsAndTheRecentListSize)
     EXPECT_EQ(mru->value(), 16) << "read clamped to 2-16";
     EXPECT_EQ(mru->minimum(), 2);
     EXPECT_EQ(mru->maximum(), 16);
-    EXPECT_FALSE(control<QCheckBox>(GeneralPage, 106)->isEnabled());
-    EXPECT_FALSE(control<QCheckBox>(GeneralPage, 107)->isEnabled());
     EXPECT_EQ(control<QCheckBox>(GeneralPage, 105)->text(), "Minimize to system &tray");
     const int ids[] = {100, 101, 102, 103, 104, 105};
     const int bits[] = {0, 1, 2, 3, 8, 24};
@@ -44,6 +43,49 @@ TEST_F(OptionsPagesTest, GeneralPageStoresItsBitsAndTheRecentListSize)
     EXPECT_EQ(settings->editorMask, want);
     EXPECT_EQ(iniInt("EDITOR", "MRUSize"), 3);
     EXPECT_EQ(frame->recentFiles().entries().size(), 3) << "the recent list shrinks at once";
+}
+
+TEST_F(OptionsPagesTest, GeneralPageTurnsTheHtmlAssociationOnAndOffInTheDesktopFiles)
+{
+    QTemporaryDir xdg;
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (xdg.path() + "/config").toUtf8());
+    QDir().mkpath(xdg.path() + "/config");
+    const QByteArray otherLines = "[Default Applications]\ntext/html=firefox.desktop\n";
+    QFile list(xdg.path() + "/config/mimeapps.list");
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(otherLines);
+    list.close();
+
+    start();
+    open(GeneralPage);
+    auto* browser = control<QCheckBox>(GeneralPage, 106);
+    ASSERT_TRUE(browser->isEnabled());
+    EXPECT_FALSE(browser->isChecked());
+    clickBox(browser);
+    press(100);
+    EXPECT_TRUE(QFile::exists(xdg.path() + "/data/applications/velmo.desktop"));
+    const QByteArray on = read(xdg.path() + "/config/mimeapps.list");
+    EXPECT_TRUE(on.contains("[Added Associations]")) << on.constData();
+    EXPECT_TRUE(on.contains("velmo.desktop")) << on.constData();
+    EXPECT_TRUE(on.startsWith(otherLines)) << "the default stays the user's";
+
+    // Shown again, the page reads the state back; turning it off restores the file.
+    open(GeneralPage);
+    browser = control<QCheckBox>(GeneralPage, 106);
+    EXPECT_TRUE(browser->isChecked());
+    clickBox(browser);
+    press(1);
+    EXPECT_FALSE(QFile::exists(xdg.path() + "/data/applications/velmo.desktop"));
+    EXPECT_EQ(read(xdg.path() + "/config/mimeapps.list"), otherLines);
+
+    qputenv("XDG_DATA_HOME", oldData);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldData.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    if (oldConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(OptionsPagesTest, DocumentPageStoresBitsLanguageAndEncoding)
