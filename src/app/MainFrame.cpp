@@ -203,6 +203,8 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     // The user tools join the Tool menu and the key table.
     m_tools = new CToolCommands(*this);
     m_tools->reload();
+    // A key map loaded again (after the Key page) keeps the tools' keys.
+    setToolShortcutProvider([this] { return m_tools->accelerators(); });
     m_files = new CFileCommands(*this);
     m_cmdwin = new CCommandWindow(*this);
     // Tools that run in the command window type their lines into it.

@@ -121,6 +121,12 @@ TEST_F(ToolFrame, MenuOrderKeysAndAnEmptyTable)
     ASSERT_TRUE(choose("Run"));
     EXPECT_TRUE(QFile::exists(files.filePath("ran.txt")));
 
+    // The key map loaded again (as after the Key page) keeps the tool's key.
+    frame->LoadKeyMap();
+    QFile::remove(files.filePath("built.txt"));
+    ctrlF5(v);
+    EXPECT_TRUE(QFile::exists(files.filePath("built.txt")));
+
     // No tools: no separator either, and the key is free again.
     tools::ToolPageModel page;
     page.load(std::vector<ToolRecord>{});
