@@ -65,11 +65,16 @@ bool parseIndex(const QByteArray& bytes, Entry* e)
             continue;
         const QByteArray key = line.left(eq);
         const QByteArray value = line.mid(eq + 1).trimmed();
+        // Names keep spaces at their ends ("notes.txt " is another file): only a CR of a
+        // CR LF line end goes.
+        QByteArray name = line.mid(eq + 1);
+        if (name.endsWith('\r'))
+            name.chop(1);
         if (key == "Path") {
-            r.path = QString::fromUtf8(QByteArray::fromPercentEncoding(value));
+            r.path = QString::fromUtf8(QByteArray::fromPercentEncoding(name));
             havePath = !r.path.isEmpty() && !r.path.contains(QChar(0));
         } else if (key == "Title") {
-            r.title = QString::fromUtf8(QByteArray::fromPercentEncoding(value));
+            r.title = QString::fromUtf8(QByteArray::fromPercentEncoding(name));
         } else if (key == "Encoding") {
             ok = ok && toInt(value, &r.encoding) && r.encoding >= 0 && r.encoding <= 4;
         } else if (key == "EolMode") {
