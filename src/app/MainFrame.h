@@ -84,7 +84,6 @@ public:
     CTemplateCommands* templateCommands() const { return m_templates; }
     CSymbolCommands* symbolCommands() const { return m_symbols; }
     CToolCommands* toolCommands() const { return m_tools; }
-    cmd::KeyDispatcher* keyDispatcher() const { return m_keys; }
     CFileCommands* fileCommands() const { return m_files; }
     CCommandWindow* commandWindow() const { return m_cmdwin; }
     // Types each line into the command window's console followed by Enter (lines sent
