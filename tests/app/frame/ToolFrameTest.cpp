@@ -299,11 +299,19 @@ TEST_F(ToolFrame, StartFailuresAreExplained)
 TEST_F(ToolFrame, CommandWindowToolsGoThroughTheHook)
 {
     storeTools({tool("Echo", "echo %HOME% %NOPE_VELMO%\r\necho $(FILENAME)", tools::InCommandWindow),
-                tool("Batch", "echo one\r\necho two", tools::InCommandWindow | tools::AsBatchFile | tools::AutoExpand)});
+                tool("Batch", "echo one\r\necho two", tools::InCommandWindow | tools::AsBatchFile | tools::AutoExpand),
+                tool("Mark", "echo ran> \"" + files.filePath("mark.txt") + "\"", tools::InCommandWindow)});
     start();
     ASSERT_TRUE(openAndFocus("a.c", "int a;\n"));
 
-    ASSERT_TRUE(choose("Echo"));   // nobody listens yet
+    // The frame's own command window runs the tool's line.
+    ASSERT_TRUE(choose("Mark"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(files.filePath("mark.txt")), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(read(files.filePath("mark.txt")).trimmed(), QByteArray("ran"), 5000);
+    EXPECT_TRUE(box.shown.empty());
+
+    frame->toolCommands()->setCommandWindowSender({});   // nobody listens
+    ASSERT_TRUE(choose("Echo"));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text, "The command window is not available: the tool 'Echo' was not run.");
 

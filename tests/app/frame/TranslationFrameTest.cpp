@@ -82,7 +82,9 @@ TEST_F(KeyMapFrameTest, ABrokenKeyMapGivesTheBuiltInKeys)
     f.write(QByteArray::fromHex("ffffffff"));   // a negative count
     f.close();
     start();
-    EXPECT_EQ(frame->keyDispatcher()->table(), cmd::defaultAccelerators());
+    std::vector<cmd::AccelEntry> fixed = frame->keyDispatcher()->table();
+    std::erase_if(fixed, [](const cmd::AccelEntry& e) { return e.cmd >= cmd::ToolFirst && e.cmd <= cmd::ToolLast; });
+    EXPECT_EQ(fixed, cmd::defaultAccelerators()) << "the built-in keys, and the tools' beside them";
     CTextView* v = openAndFocus("b.txt", "abc\n");
     ASSERT_TRUE(v);
     key(v, Qt::Key_A, Qt::ControlModifier);
