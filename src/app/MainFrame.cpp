@@ -12,6 +12,7 @@
 #include "app/ToolCommands.h"
 #include "app/SymbolCommands.h"
 #include "app/FileBrowserCommands.h"
+#include "filebrowser/widgets/FileDocker.h"
 #include "app/CommandWindow.h"
 
 #include "app/commands/AboutDialog.h"
@@ -960,6 +961,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     m_cmdwin->shutdown();
     m_shell->saveLayout();
     m_templates->saveState();
+    if (m_files->docker())
+        m_files->docker()->saveState();
     savePlacement();
     event->accept();
     QTimer::singleShot(0, this, [this] {

@@ -7,6 +7,8 @@
 #include "app/SearchCommands.h"
 #include "app/SymbolCommands.h"
 #include "app/TemplateCommands.h"
+#include "app/ToolCommands.h"
+#include "tools/ToolPageModel.h"
 #include "app/commands/CommandTable.h"
 #include "documents/text/TextView.h"
 #include "framework/widgets/TrayIcon.h"
@@ -129,6 +131,27 @@ void CAppOptionsHost::reapplyDocuments()
 void CAppOptionsHost::checkForUpdate()
 {
     m_frame.OnCommand(cmd::HelpCheckUpdate);
+}
+
+void CAppOptionsHost::loadTools(tools::ToolPageModel& model)
+{
+    CToolCommands* tc = m_frame.toolCommands();
+    tools::ToolStore& store = tc->store();
+    if (!store.isOpen())
+        store.open(tc->databasePath());
+    model.load(store);
+}
+
+bool CAppOptionsHost::applyTools(tools::ToolPageModel& model)
+{
+    CToolCommands* tc = m_frame.toolCommands();
+    tools::ToolStore& store = tc->store();
+    if (!store.isOpen())
+        store.open(tc->databasePath());
+    if (!model.apply(store))
+        return false;
+    tc->reload();   // the Tool menu and the tools' keys follow at once
+    return true;
 }
 
 void runOptionsDialog(CMainFrame& frame, int command)

@@ -18,6 +18,8 @@ public:
     void fontSchemesApplied(int curSel) override;
     void reapplyDocuments() override;
     void checkForUpdate() override;
+    void loadTools(tools::ToolPageModel& model) override;
+    bool applyTools(tools::ToolPageModel& model) override;
 
 private:
     CMainFrame& m_frame;

@@ -361,6 +361,7 @@ TEST_F(DockerFixture, StateIsSavedAndRestored)
     docker->goTo(path("sub"));
     docker->applyFilter("*.txt");
     docker->setViewMode(4);
+    docker->saveState();   // as the frame does when it closes
     docker.reset();
     EXPECT_EQ(ini->readString("USER", "path"), path("sub"));
     EXPECT_EQ(ini->readString("USER", "Filter"), "*.txt");

@@ -198,10 +198,9 @@ CFileDocker::CFileDocker(SettingsAccess settings, QWidget* parent) : QWidget(par
     showFolder(QDir::cleanPath(start));
 }
 
-CFileDocker::~CFileDocker()
-{
-    saveState();
-}
+// The state is written by the frame as it closes (saveState): the settings it writes to may
+// be gone by the time the panel itself is destroyed.
+CFileDocker::~CFileDocker() = default;
 
 void CFileDocker::saveState()
 {

@@ -4,6 +4,10 @@
 #include "platform/ProfileFile.h"
 
 #include <QList>
+
+namespace tools {
+class ToolPageModel;
+}
 #include <QString>
 
 namespace options {
@@ -52,6 +56,10 @@ public:
     virtual void reapplyDocuments() = 0;
     // Starts the update check at once.
     virtual void checkForUpdate() = 0;
+    // The Tool page: its copy of the tool table, and writing it back (the Tool menu and the
+    // tools' keys follow at once). False when nothing was stored; the model says why.
+    virtual void loadTools(tools::ToolPageModel& model) = 0;
+    virtual bool applyTools(tools::ToolPageModel& model) = 0;
 };
 
 } // namespace options

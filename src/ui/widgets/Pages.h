@@ -9,8 +9,12 @@
 
 #include "language/StyleDefinition.h"
 #include "shell/ShellIntegration.h"
+#include "tools/ToolPageModel.h"
 
 class QComboBox;
+class QListWidget;
+class QPlainTextEdit;
+class QToolButton;
 class QLineEdit;
 class QSlider;
 
@@ -137,6 +141,32 @@ protected:
 
 private:
     QLineEdit* m_fields[3] = {nullptr, nullptr, nullptr};
+};
+
+// The user tools: the page edits its own copy of the tool table, written on Apply.
+class CToolPage : public COptionsPage {
+public:
+    explicit CToolPage(OptionsHost& host) : COptionsPage(host, ToolPage, "Tool") {}
+    bool apply(QString* error) override;
+    const tools::ToolPageModel& model() const { return m_model; }
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    QToolButton* button(QWidget* parent, int id, const char* english);
+    void refill();    // the list from the model, then the fields
+    void refresh();   // the selected row's fields and the enabling rules
+
+    tools::ToolPageModel m_model;
+    bool m_filling = false;
+    QListWidget* m_list = nullptr;
+    QToolButton *m_new = nullptr, *m_delete = nullptr, *m_up = nullptr, *m_down = nullptr;
+    QLineEdit *m_name = nullptr, *m_dir = nullptr, *m_filters = nullptr;
+    QPlainTextEdit* m_command = nullptr;
+    QToolButton *m_dirButton = nullptr, *m_fileButton = nullptr, *m_varButton = nullptr;
+    QLabel* m_filterLabel = nullptr;
+    std::vector<MaskBox> m_flags;
 };
 
 class CUpdatePage : public COptionsPage {

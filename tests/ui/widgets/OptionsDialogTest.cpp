@@ -20,7 +20,7 @@ TEST_F(OptionsDialogTest, ListsThePagesAndMakesEachWhenFirstShown)
     QStringList names;
     for (int i = 0; i < list->count(); ++i)
         names << list->item(i)->text();
-    EXPECT_EQ(names, QStringList({"General", "Document", "Edit", "Font", "Color", "Macro", "Update"}));
+    EXPECT_EQ(names, QStringList({"General", "Document", "Edit", "Font", "Color", "Macro", "Tool", "Update"}));
     EXPECT_EQ(dlg->windowTitle(), "Options");
     EXPECT_EQ(dlg->currentPage(), GeneralPage);
     EXPECT_TRUE(dlg->page(GeneralPage)->isCreated());
@@ -58,9 +58,9 @@ TEST_F(OptionsDialogTest, ListsThePagesAndMakesEachWhenFirstShown)
 TEST_F(OptionsDialogTest, OpensAtThePageTheCommandNames)
 {
     start();
-    const std::pair<int, int> cases[] = {{686, GeneralPage}, {689, FontPage}, {691, DocumentPage},
+    const std::pair<int, int> cases[] = {{686, GeneralPage}, {687, ToolPage}, {689, FontPage}, {691, DocumentPage},
                                          // pages still to come open the dialog at its first page
-                                         {687, GeneralPage}, {688, GeneralPage}, {690, GeneralPage},
+                                         {688, GeneralPage}, {690, GeneralPage},
                                          {692, GeneralPage}};
     for (auto [command, page] : cases) {
         open(pageForCommand(command));

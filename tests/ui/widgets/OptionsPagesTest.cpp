@@ -3,11 +3,14 @@
 
 #include "app/RecentFiles.h"
 #include "app/SearchCommands.h"
+#include "app/commands/CommandUi.h"
 #include "documents/text/TextView.h"
 #include "language/LanguageStyler.h"
 #include "search/widgets/FindView.h"
 
 #include <QAbstractItemView>
+#include <QAction>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
@@ -350,3 +353,88 @@ TEST_F(OptionsPagesTest, UpdatePageStoresTheIntervalAndTheBit)
 }
 
 } // namespace
+
+TEST_F(OptionsPagesTest, ToolPageEditsTheToolsAndTheToolMenuFollowsOnApply)
+{
+    start();
+    QMenu* menu = frame->commandUi()->popup("menu_tool");
+    ASSERT_TRUE(menu);
+    auto toolNames = [&] {
+        QStringList out;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator())
+                break;
+            out << a->text().section('\t', 0, 0);
+        }
+        return out;
+    };
+    const QStringList shipped = toolNames();
+    ASSERT_FALSE(shipped.isEmpty());
+    const QList<QByteArray> before = stores();
+
+    open(ToolPage);
+    auto* list = control<QListWidget>(ToolPage, 1017);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->count(), shipped.size());
+    EXPECT_EQ(list->currentRow(), 0);
+    auto* name = control<QLineEdit>(ToolPage, 1207);
+    EXPECT_EQ(name->text(), shipped[0]);
+    EXPECT_FALSE(control<QToolButton>(ToolPage, 1107)->isEnabled()) << "the first row does not move up";
+
+    // New: "<New Tool>" with flags 0x05, focus in Name with the text selected.
+    QTest::mouseClick(control<QToolButton>(ToolPage, 1105), Qt::LeftButton);
+    pump();
+    EXPECT_EQ(list->count(), shipped.size() + 1);
+    EXPECT_EQ(name->text(), "<New Tool>");
+    EXPECT_TRUE(name->hasSelectedText());
+    EXPECT_TRUE(control<QCheckBox>(ToolPage, 104)->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(ToolPage, 105)->isChecked());
+    EXPECT_TRUE(button(100)->isEnabled());
+    QTest::keyClicks(name, "Touch");
+    EXPECT_EQ(list->currentItem()->text(), "Touch") << "the list row follows the name";
+    auto* command = control<QPlainTextEdit>(ToolPage, 1209);
+    command->setFocus();
+    QTest::keyClicks(command, "touch touched.txt ?");
+    // A separate process that is waited for, started in the test's folder.
+    clickBox(control<QCheckBox>(ToolPage, 104));
+    EXPECT_FALSE(control<QCheckBox>(ToolPage, 105)->isEnabled()) << "auto expand needs the command window";
+    clickBox(control<QCheckBox>(ToolPage, 103));
+    auto* dir = control<QLineEdit>(ToolPage, 1213);
+    QTest::keyClicks(dir, files.path());
+    QTest::mouseClick(control<QToolButton>(ToolPage, 1107), Qt::LeftButton);   // Move Up
+    pump();
+
+    // Cancel stores nothing.
+    press(2);
+    EXPECT_EQ(stores(), before);
+    EXPECT_EQ(toolNames(), shipped);
+
+    // The same edits applied: the Tool menu has the tool at its place and it runs.
+    open(ToolPage);
+    name = control<QLineEdit>(ToolPage, 1207);
+    QTest::mouseClick(control<QToolButton>(ToolPage, 1105), Qt::LeftButton);
+    pump();
+    QTest::keyClicks(name, "Touch");
+    command = control<QPlainTextEdit>(ToolPage, 1209);
+    command->setFocus();
+    QTest::keyClicks(command, "touch touched.txt");
+    clickBox(control<QCheckBox>(ToolPage, 104));
+    clickBox(control<QCheckBox>(ToolPage, 103));
+    QTest::keyClicks(control<QLineEdit>(ToolPage, 1213), files.path());
+    QTest::mouseClick(control<QToolButton>(ToolPage, 1107), Qt::LeftButton);
+    pump();
+    press(100);
+    EXPECT_FALSE(button(100)->isEnabled());
+    QStringList want = shipped;
+    want.insert(want.size() - 1, "Touch");
+    EXPECT_EQ(toolNames(), want);
+    press(1);
+    for (QAction* a : menu->actions())
+        if (a->text().section('\t', 0, 0) == "Touch") {
+            cmd::CommandUi::applyMenuStates(menu, frame->snapshot());
+            ASSERT_TRUE(a->isEnabled());
+            a->trigger();
+        }
+    pump(10);
+    EXPECT_TRUE(QFile::exists(files.filePath("touched.txt")));
+}
