@@ -28,7 +28,7 @@ TEST(ToolStore, MissingTableComesWithTheShippedToolsOnceOnly)
         EXPECT_EQ(rows[1].name, "Run");
         EXPECT_EQ(rows[0].shortcut, "7733257");   // Ctrl+F7
         EXPECT_EQ(rows[1].shortcut, "7602185");   // Ctrl+F5
-        EXPECT_EQ(rows[0].flags & (NeedsFile | WaitForEnd), NeedsFile | WaitForEnd);
+        EXPECT_EQ(rows[0].flags & (NeedsFile | AsBatchFile | AutoExpand), NeedsFile | AsBatchFile | AutoExpand);
         // The user removes every tool...
         ASSERT_TRUE(store.replaceAll({}));
     }
