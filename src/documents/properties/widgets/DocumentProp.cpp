@@ -73,7 +73,10 @@ DocumentProp::DocumentProp(CTextView* view, const QString& path, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_box, 1);
     layout->addLayout(buttons);
-    resize(560, 260);
+    // Wide enough for the longest line, the SHA-256 sum after its label.
+    const int sumLine = m_box->fontMetrics().horizontalAdvance(QString(64, QLatin1Char('D')))
+                        + int(m_box->tabStopDistance()) * 2 + 48;
+    resize(qMax(560, sumLine), 260);
     connect(m_copy, &QPushButton::clicked, this, &DocumentProp::copy);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
