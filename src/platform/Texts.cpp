@@ -44,7 +44,6 @@ QStringList conversions(const QString& s)
             i = j;
             continue;
         }
-        QString spec;
         while (j < n && QStringLiteral("-+#0").contains(s.at(j)))
             ++j;
         auto digits = [&] {
