@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/XmlProbe.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -60,59 +61,6 @@ std::string protectedText(std::string text)
             out += text[i];
     }
     return out;
-}
-
-// The deepest element nesting in `s`, counted the way the XML parser will see it (comments,
-// CDATA, declarations and quoted attribute values hold no elements). The parser recurses
-// once per level, so hostile nesting is refused before it is parsed.
-int nestingDepth(const QByteArray& s)
-{
-    const qsizetype n = s.size();
-    int depth = 0, deepest = 0;
-    auto skipTo = [&](qsizetype from, const char* end) {
-        const qsizetype at = s.indexOf(end, from);
-        return at < 0 ? n : at + qsizetype(std::strlen(end));
-    };
-    for (qsizetype i = 0; i < n;) {
-        if (s[i] != '<') {
-            ++i;
-            continue;
-        }
-        if (s.mid(i, 4) == "<!--") {
-            i = skipTo(i + 4, "-->");
-        } else if (s.mid(i, 9) == "<![CDATA[") {
-            i = skipTo(i + 9, "]]>");
-        } else if (i + 1 < n && (s[i + 1] == '!' || s[i + 1] == '?')) {
-            i = skipTo(i + 2, ">");
-        } else if (i + 1 < n && s[i + 1] == '/') {
-            // A stray closing tag closes nothing: the parser stops or skips it.
-            depth = std::max(0, depth - 1);
-            i = skipTo(i + 2, ">");
-        } else {
-            // An opening tag: up to its ">" outside quotes; "/>" closes it at once.
-            char quote = 0, last = 0;
-            qsizetype j = i + 1;
-            for (; j < n; ++j) {
-                const char c = s[j];
-                if (quote) {
-                    if (c == quote)
-                        quote = 0;
-                } else if (c == '"' || c == '\'') {
-                    quote = c;
-                } else if (c == '>') {
-                    break;
-                } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-                    last = c;
-                }
-            }
-            if (last != '/')
-                deepest = std::max(deepest, ++depth);
-            else
-                deepest = std::max(deepest, depth + 1);
-            i = j + 1;
-        }
-    }
-    return deepest;
 }
 
 std::optional<long> intAttribute(const TiXmlElement* e, const char* name)
@@ -185,7 +133,7 @@ bool writeFile(const QString& path, const Session& s, QString* error)
 
 std::optional<Session> fromBytes(const QByteArray& bytes)
 {
-    if (bytes.isEmpty() || bytes.size() > kMaxFileSize || bytes.contains('\0') || nestingDepth(bytes) > kMaxDepth)
+    if (bytes.isEmpty() || bytes.size() > kMaxFileSize || bytes.contains('\0') || xmlprobe::nestingDepth(bytes) > kMaxDepth)
         return std::nullopt;
     TiXmlDocument doc;
     {

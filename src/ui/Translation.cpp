@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Texts.h"
+#include "platform/XmlProbe.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,56 +17,6 @@
 
 namespace ui {
 namespace {
-
-// The deepest element nesting of `s` as the parser would meet it; the parser recurses once
-// per level, so hostile nesting is refused before parsing.
-int nestingDepth(const QByteArray& s)
-{
-    const qsizetype n = s.size();
-    int depth = 0, deepest = 0;
-    auto skipTo = [&](qsizetype from, const char* end) {
-        const qsizetype at = s.indexOf(end, from);
-        return at < 0 ? n : at + qsizetype(std::strlen(end));
-    };
-    for (qsizetype i = 0; i < n;) {
-        if (s[i] != '<') {
-            ++i;
-            continue;
-        }
-        if (s.mid(i, 4) == "<!--") {
-            i = skipTo(i + 4, "-->");
-        } else if (s.mid(i, 9) == "<![CDATA[") {
-            i = skipTo(i + 9, "]]>");
-        } else if (i + 1 < n && (s[i + 1] == '!' || s[i + 1] == '?')) {
-            i = skipTo(i + 2, ">");
-        } else if (i + 1 < n && s[i + 1] == '/') {
-            depth = std::max(0, depth - 1);
-            i = skipTo(i + 2, ">");
-        } else {
-            char quote = 0, last = 0;
-            qsizetype j = i + 1;
-            for (; j < n; ++j) {
-                const char c = s[j];
-                if (quote) {
-                    if (c == quote)
-                        quote = 0;
-                } else if (c == '"' || c == '\'') {
-                    quote = c;
-                } else if (c == '>') {
-                    break;
-                } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-                    last = c;
-                }
-            }
-            if (last != '/')
-                deepest = std::max(deepest, ++depth);
-            else
-                deepest = std::max(deepest, depth + 1);
-            i = j + 1;
-        }
-    }
-    return deepest;
-}
 
 // An element's integer attribute; -1 when it has none or it is not a number.
 int idOf(const TiXmlElement* e, const char* attribute = "id")
@@ -188,7 +139,7 @@ std::unique_ptr<Translation> Translation::parse(const QByteArray& raw)
         bytes.remove(0, 3);
         bom = true;
     }
-    if (bytes.contains('\0') || nestingDepth(bytes) > kMaxDepth)
+    if (bytes.contains('\0') || xmlprobe::nestingDepth(bytes) > kMaxDepth)
         return nullptr;
 
     // Bytes are taken as they are; the declared code page converts them afterwards.
