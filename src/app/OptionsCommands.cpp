@@ -154,6 +154,11 @@ bool CAppOptionsHost::applyTools(tools::ToolPageModel& model)
     return true;
 }
 
+QString CAppOptionsHost::languageFolder() const
+{
+    return m_settings.Folder(AppSettings::LanguageFolder);
+}
+
 void runOptionsDialog(CMainFrame& frame, int command)
 {
     CAppOptionsHost host(frame);

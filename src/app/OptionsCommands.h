@@ -20,6 +20,7 @@ public:
     void checkForUpdate() override;
     void loadTools(tools::ToolPageModel& model) override;
     bool applyTools(tools::ToolPageModel& model) override;
+    QString languageFolder() const override;
 
 private:
     CMainFrame& m_frame;

@@ -28,12 +28,12 @@ PageEntry entry(int id)
 
 const std::vector<PageEntry>& pageList()
 {
-    // TODO: the Key, Favorite, MUI and File Window pages join in their places
-    // (after Color, after Key, after Tool, after Update).
+    // TODO: the Key, Favorite and File Window pages join in their places
+    // (after Color, after Key, after Update).
     static const std::vector<PageEntry> pages = {
         entry<CGeneralPage>(GeneralPage), entry<CMDIPage>(DocumentPage), entry<CEditPage>(EditPage),
         entry<CFontPage>(FontPage),       entry<CColorPage>(ColorPage),  entry<CMacroPage>(MacroPage),
-        entry<CToolPage>(ToolPage),       entry<CUpdatePage>(UpdatePage),
+        entry<CToolPage>(ToolPage),       entry<CMUIPage>(MuiPage),      entry<CUpdatePage>(UpdatePage),
     };
     return pages;
 }

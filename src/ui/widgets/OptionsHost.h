@@ -60,6 +60,8 @@ public:
     // tools' keys follow at once). False when nothing was stored; the model says why.
     virtual void loadTools(tools::ToolPageModel& model) = 0;
     virtual bool applyTools(tools::ToolPageModel& model) = 0;
+    // The folder of the translation files.
+    virtual QString languageFolder() const = 0;
 };
 
 } // namespace options

@@ -10,6 +10,9 @@
 #include "language/StyleDefinition.h"
 #include "shell/ShellIntegration.h"
 #include "tools/ToolPageModel.h"
+#include "ui/MuiPage.h"
+
+#include <memory>
 
 class QComboBox;
 class QListWidget;
@@ -167,6 +170,20 @@ private:
     QToolButton *m_dirButton = nullptr, *m_fileButton = nullptr, *m_varButton = nullptr;
     QLabel* m_filterLabel = nullptr;
     std::vector<MaskBox> m_flags;
+};
+
+// The language of the interface: "Default" or a translation file; used from the next start.
+class CMUIPage : public COptionsPage {
+public:
+    explicit CMUIPage(OptionsHost& host) : COptionsPage(host, MuiPage, "MUI") {}
+    bool apply(QString* error) override;
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    std::unique_ptr<ui::MuiPageModel> m_model;
+    QListWidget* m_list = nullptr;
 };
 
 class CUpdatePage : public COptionsPage {

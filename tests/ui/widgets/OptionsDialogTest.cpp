@@ -20,7 +20,7 @@ TEST_F(OptionsDialogTest, ListsThePagesAndMakesEachWhenFirstShown)
     QStringList names;
     for (int i = 0; i < list->count(); ++i)
         names << list->item(i)->text();
-    EXPECT_EQ(names, QStringList({"General", "Document", "Edit", "Font", "Color", "Macro", "Tool", "Update"}));
+    EXPECT_EQ(names, QStringList({"General", "Document", "Edit", "Font", "Color", "Macro", "Tool", "MUI", "Update"}));
     EXPECT_EQ(dlg->windowTitle(), "Options");
     EXPECT_EQ(dlg->currentPage(), GeneralPage);
     EXPECT_TRUE(dlg->page(GeneralPage)->isCreated());

@@ -438,3 +438,38 @@ TEST_F(OptionsPagesTest, ToolPageEditsTheToolsAndTheToolMenuFollowsOnApply)
     pump(10);
     EXPECT_TRUE(QFile::exists(files.filePath("touched.txt")));
 }
+
+TEST_F(OptionsPagesTest, MuiPageStoresTheChosenTranslationForTheNextStart)
+{
+    withIni("[EDITOR]\nMUI=default\n");
+    start();
+    const QString folder = settings->Folder(AppSettings::LanguageFolder);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const char* name : {"Klingon.xml", ".hidden.xml"}) {
+        QFile f(folder + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<Velmo><mui langid=\"1\"/></Velmo>");
+    }
+    open(MuiPage);
+    auto* list = dlg->page(MuiPage)->window()->findChild<QListWidget*>("languages");
+    ASSERT_TRUE(list);
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    EXPECT_EQ(rows.first(), "Default");
+    EXPECT_TRUE(rows.contains("Klingon.xml"));
+    EXPECT_FALSE(rows.contains(".hidden.xml"));
+    EXPECT_EQ(list->currentRow(), 0) << "the setting matches without regard to case";
+    EXPECT_FALSE(button(100)->isEnabled());
+
+    const int row = int(rows.indexOf("Klingon.xml"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    pump();
+    EXPECT_TRUE(button(100)->isEnabled());
+    press(100);
+    EXPECT_EQ(iniString("EDITOR", "MUI"), "Klingon.xml");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, "Need restart velmo");
+    press(1);
+    EXPECT_EQ(box.shown.size(), 1u) << "OK applies nothing again";
+}
