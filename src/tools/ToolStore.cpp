@@ -4,6 +4,22 @@
 
 namespace tools {
 
+namespace {
+// A row of "SELECT ID, Name, Command, Dir, Shortcut, Filters, Flags".
+ToolRecord recordFrom(const SqliteRow& r)
+{
+    ToolRecord t;
+    t.id = r.integer(0);
+    t.name = r.text(1);
+    t.command = r.text(2);
+    t.dir = r.text(3);
+    t.shortcut = r.text(4);
+    t.filters = r.text(5);
+    t.flags = int(r.integer(6));
+    return t;
+}
+} // namespace
+
 const char* ToolStore::createStatement()
 {
     return "CREATE TABLE tools(ID INTEGER PRIMARY KEY AUTOINCREMENT, Name text, Command text, Dir text, "
@@ -52,15 +68,7 @@ std::vector<ToolRecord> ToolStore::load(int limit)
                         {}, [&](const SqliteRow& r) {
                             if (int(out.size()) >= limit)
                                 return false;
-                            ToolRecord t;
-                            t.id = r.integer(0);
-                            t.name = r.text(1);
-                            t.command = r.text(2);
-                            t.dir = r.text(3);
-                            t.shortcut = r.text(4);
-                            t.filters = r.text(5);
-                            t.flags = int(r.integer(6));
-                            out.push_back(std::move(t));
+                            out.push_back(recordFrom(r));
                             return true;
                         });
     if (!ok)
@@ -73,15 +81,7 @@ std::optional<ToolRecord> ToolStore::read(qint64 id)
     std::optional<ToolRecord> out;
     run(QStringLiteral("SELECT ID, Name, Command, Dir, Shortcut, Filters, Flags FROM tools WHERE ID=?"), {id},
         [&](const SqliteRow& r) {
-            ToolRecord t;
-            t.id = r.integer(0);
-            t.name = r.text(1);
-            t.command = r.text(2);
-            t.dir = r.text(3);
-            t.shortcut = r.text(4);
-            t.filters = r.text(5);
-            t.flags = int(r.integer(6));
-            out = std::move(t);
+            out = recordFrom(r);
             return false;
         });
     return out;

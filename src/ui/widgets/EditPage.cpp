@@ -129,11 +129,7 @@ bool CEditPage::apply(QString* error)
 {
     Values v = m_host.values();
     unsigned bits = kEdgeAsLine | kTabUseMask, value = 0;
-    for (const MaskBox& b : m_boxes) {
-        bits |= b.bit;
-        if (b.box->isChecked())
-            value |= b.bit;
-    }
+    collectBits(m_boxes, bits, value);
     if (m_asLine->isChecked())
         value |= kEdgeAsLine;
     for (unsigned i = 0; i < 3; ++i)

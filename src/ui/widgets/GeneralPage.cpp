@@ -20,26 +20,14 @@ void CGeneralPage::setup(QWidget* page)
 {
     const Values v = m_host.values();
     auto* box = new QVBoxLayout(page);
-    struct Item {
-        int id;
-        const char* text;
-        unsigned bit;
-    };
-    const Item items[] = {
-        {100, "&Allow multiple instances", 1u << 0},
-        {101, "&Maximise new document windows", 1u << 1},
-        {102, "Show &full file path", 1u << 2},
-        {103, "Start with a &new blank document", 1u << 3},
-        {104, "&Close file dialog after find", 1u << 8},
-        {105, "Minimize to system &tray", 1u << 24},
-    };
-    for (const Item& it : items) {
-        QCheckBox* c = check(page, it.id, it.text);
-        c->setChecked((v.editorMask & it.bit) != 0);
-        box->addWidget(c);
-        watch(c);
-        m_boxes.push_back({c, it.bit});
-    }
+    addMaskBoxes(page, box,
+                 {{100, "&Allow multiple instances", 1u << 0},
+                  {101, "&Maximise new document windows", 1u << 1},
+                  {102, "Show &full file path", 1u << 2},
+                  {103, "Start with a &new blank document", 1u << 3},
+                  {104, "&Close file dialog after find", 1u << 8},
+                  {105, "Minimize to system &tray", 1u << 24}},
+                 v.editorMask, m_boxes);
     // The desktop integrations show what the desktop's files say now.
     m_shellShown = shell::readShellOptions();
     m_browser = check(page, 106, "Use Velmo in &Internet Explorer");
@@ -66,11 +54,7 @@ bool CGeneralPage::apply(QString* error)
 {
     Values v = m_host.values();
     unsigned bits = 0, value = 0;
-    for (const MaskBox& b : m_boxes) {
-        bits |= b.bit;
-        if (b.box->isChecked())
-            value |= b.bit;
-    }
+    collectBits(m_boxes, bits, value);
     v.editorMask = withBits(v.editorMask, bits, value);
     v.mruSize = qBound(2, m_mru->value(), 16);
     if (!m_host.store({{kEditor, QStringLiteral("EditorMask"), QString::number(int(v.editorMask))},

@@ -30,39 +30,20 @@ void CMDIPage::setup(QWidget* page)
 {
     const Values v = m_host.values();
     auto* box = new QVBoxLayout(page);
-    struct Item {
-        int id;
-        const char* text;
-        unsigned bit;
-    };
-    const Item items[] = {
-        {100, "Show tabs at the bottom of the main window", 1u << 4},
-        {101, "Doucle click tab close file", 1u << 22},
-        {105, "New file when double click tab space", 1u << 27},
-        {102, "Don't allow drag tab, need restart Velmo", 1u << 23},
-    };
-    for (const Item& it : items) {
-        QCheckBox* c = check(page, it.id, it.text);
-        c->setChecked((v.editorMask & it.bit) != 0);
-        box->addWidget(c);
-        watch(c);
-        m_boxes.push_back({c, it.bit});
-    }
+    addMaskBoxes(page, box,
+                 {{100, "Show tabs at the bottom of the main window", 1u << 4},
+                  {101, "Doucle click tab close file", 1u << 22},
+                  {105, "New file when double click tab space", 1u << 27},
+                  {102, "Don't allow drag tab, need restart Velmo", 1u << 23}},
+                 v.editorMask, m_boxes);
     m_remember = check(page, 103, "Remember last open files");
     m_remember->setChecked((v.editorMask & kDontRemember) == 0);
     watch(m_remember);
     box->addWidget(m_remember);
-    const Item more[] = {
-        {104, "Save file to file panel path", 1u << 26},
-        {106, "Show Minmize/Maxmize/Close button in caption", 1u << 28},
-    };
-    for (const Item& it : more) {
-        QCheckBox* c = check(page, it.id, it.text);
-        c->setChecked((v.editorMask & it.bit) != 0);
-        box->addWidget(c);
-        watch(c);
-        m_boxes.push_back({c, it.bit});
-    }
+    addMaskBoxes(page, box,
+                 {{104, "Save file to file panel path", 1u << 26},
+                  {106, "Show Minmize/Maxmize/Close button in caption", 1u << 28}},
+                 v.editorMask, m_boxes);
 
     auto* group = new QGroupBox(text(-1, "Double click MDI client action"), page);
     auto* groupBox = new QVBoxLayout(group);
@@ -104,11 +85,7 @@ bool CMDIPage::apply(QString* error)
 {
     Values v = m_host.values();
     unsigned bits = kDontRemember | kActionMask, value = 0;
-    for (const MaskBox& b : m_boxes) {
-        bits |= b.bit;
-        if (b.box->isChecked())
-            value |= b.bit;
-    }
+    collectBits(m_boxes, bits, value);
     if (!m_remember->isChecked())
         value |= kDontRemember;
     for (unsigned i = 0; i < 3; ++i)

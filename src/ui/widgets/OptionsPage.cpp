@@ -158,4 +158,25 @@ QString COptionsPage::storeFailed() const
         .arg(name().remove(QLatin1Char('&')));
 }
 
+void COptionsPage::addMaskBoxes(QWidget* parent, QLayout* layout, std::initializer_list<MaskItem> items,
+                                unsigned mask, std::vector<MaskBox>& out)
+{
+    for (const MaskItem& it : items) {
+        QCheckBox* c = check(parent, it.id, it.text);
+        c->setChecked((mask & it.bit) != 0);
+        layout->addWidget(c);
+        watch(c);
+        out.push_back({c, it.bit});
+    }
+}
+
+void COptionsPage::collectBits(const std::vector<MaskBox>& boxes, unsigned& bits, unsigned& value)
+{
+    for (const MaskBox& b : boxes) {
+        bits |= b.bit;
+        if (b.box->isChecked())
+            value |= b.bit;
+    }
+}
+
 } // namespace options

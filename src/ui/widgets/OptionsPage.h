@@ -6,10 +6,13 @@
 
 #include <QString>
 #include <functional>
+#include <initializer_list>
+#include <vector>
 
 class QAbstractButton;
 class QCheckBox;
 class QGridLayout;
+class QLayout;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
@@ -18,6 +21,17 @@ class QWidget;
 namespace options {
 
 class CColorButton;
+
+// A check box bound to one bit of the option word, and the row that makes one.
+struct MaskBox {
+    QCheckBox* box;
+    unsigned bit;
+};
+struct MaskItem {
+    int id;
+    const char* text;
+    unsigned bit;
+};
 
 class COptionsPage {
 public:
@@ -62,6 +76,11 @@ protected:
     CColorButton* colorButton(QWidget* parent, int id);
     // The mask with the page's bits replaced.
     static unsigned withBits(unsigned mask, unsigned bits, unsigned value) { return (mask & ~bits) | (value & bits); }
+    // Check boxes for `items`, ticked from `mask`, added to `layout` and watched.
+    void addMaskBoxes(QWidget* parent, QLayout* layout, std::initializer_list<MaskItem> items, unsigned mask,
+                      std::vector<MaskBox>& out);
+    // The bits the boxes stand for (added to `bits`) and those ticked (added to `value`).
+    static void collectBits(const std::vector<MaskBox>& boxes, unsigned& bits, unsigned& value);
     // The message of a failed write.
     QString storeFailed() const;
 

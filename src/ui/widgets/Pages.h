@@ -23,12 +23,6 @@ class QSlider;
 
 namespace options {
 
-// A check box bound to one bit of the option word.
-struct MaskBox {
-    QCheckBox* box;
-    unsigned bit;
-};
-
 class CGeneralPage : public COptionsPage {
 public:
     explicit CGeneralPage(OptionsHost& host) : COptionsPage(host, GeneralPage, "General") {}
