@@ -6,6 +6,9 @@
 #include <zlib.h>
 
 #include <array>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace properties {
@@ -28,7 +31,7 @@ inline bool startsWord(unsigned char c)
 }
 
 // Bytes read at a time: large enough that the per-call cost of the sums does not show.
-constexpr qint64 kBlock = 256 * 1024;
+constexpr qint64 kBlock = 1024 * 1024;
 
 } // namespace
 
@@ -55,6 +58,102 @@ std::int64_t countWords(const QByteArray& text)
     return c.words();
 }
 
+namespace {
+
+// The four sums of one file. The slow hashes go to two stages that may run on threads of
+// their own; CRC32 is cheap and stays with the reader.
+struct SumState {
+    QCryptographicHash md5{QCryptographicHash::Md5}, sha1{QCryptographicHash::Sha1},
+        sha256{QCryptographicHash::Sha256};
+    uLong crc = crc32(0L, Z_NULL, 0);
+
+    void readerStage(const char* data, qint64 n) { crc = crc32(crc, reinterpret_cast<const Bytef*>(data), uInt(n)); }
+    void stageA(QByteArrayView block) { sha256.addData(block); }
+    void stageB(QByteArrayView block)
+    {
+        sha1.addData(block);
+        md5.addData(block);
+    }
+};
+
+// A ring of blocks filled by the reader and read, in order, by a fixed number of
+// consumers; a slot is filled again only when every consumer has released it.
+class BlockRing {
+public:
+    BlockRing(int slotCount, int consumers) : m_slots(std::size_t(slotCount)), m_consumers(consumers)
+    {
+        for (Slot& s : m_slots)
+            s.data.resize(std::size_t(kBlock));
+    }
+
+    // The reader's next slot, once every consumer is done with it.
+    char* beginWrite(std::size_t index)
+    {
+        std::unique_lock lock(m_mutex);
+        Slot& s = slot(index);
+        m_changed.wait(lock, [&] { return s.pending == 0; });
+        return s.data.data();
+    }
+    void publish(std::size_t index, qint64 size)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            Slot& s = slot(index);
+            s.size = size;
+            s.pending = m_consumers;
+            m_published = index + 1;
+        }
+        m_changed.notify_all();
+    }
+    // No more blocks: consumers finish what was published and stop.
+    void close()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_closed = true;
+        }
+        m_changed.notify_all();
+    }
+    // The consumer's block `index`, or an empty view once the ring is closed before it.
+    QByteArrayView beginRead(std::size_t index)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_published > index || m_closed; });
+        if (m_published <= index)
+            return {};
+        const Slot& s = slot(index);
+        return QByteArrayView(s.data.data(), qsizetype(s.size));
+    }
+    void endRead(std::size_t index)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            --slot(index).pending;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    struct Slot {
+        std::vector<char> data;
+        qint64 size = 0;
+        int pending = 0;
+    };
+    Slot& slot(std::size_t index) { return m_slots[index % m_slots.size()]; }
+
+    std::vector<Slot> m_slots;
+    const int m_consumers;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_published = 0;
+    bool m_closed = false;
+};
+
+// Files smaller than this are summed on the calling thread alone.
+constexpr std::int64_t kThreadedFrom = 4 * 1024 * 1024;
+
+} // namespace
+
 ChecksumResult computeChecksums(const QString& path, const std::atomic_bool* abort,
                                 const std::function<void(std::int64_t, std::int64_t)>& progress)
 {
@@ -65,39 +164,65 @@ ChecksumResult computeChecksums(const QString& path, const std::atomic_bool* abo
         return result;
     }
     const std::int64_t total = file.size();
-    QCryptographicHash md5(QCryptographicHash::Md5), sha1(QCryptographicHash::Sha1),
-        sha256(QCryptographicHash::Sha256);
-    uLong crc = crc32(0L, Z_NULL, 0);
-    std::vector<char> buffer(kBlock);
+    SumState sums;
+    const bool threaded = total >= kThreadedFrom && std::thread::hardware_concurrency() > 1;
+    BlockRing ring(threaded ? 8 : 1, threaded ? 2 : 0);
+    std::thread workerA, workerB;
+    if (threaded) {
+        auto consume = [&ring](auto&& stage) {
+            for (std::size_t i = 0;; ++i) {
+                const QByteArrayView block = ring.beginRead(i);
+                if (block.isNull())
+                    return;
+                stage(block);
+                ring.endRead(i);
+            }
+        };
+        workerA = std::thread([&] { consume([&](QByteArrayView b) { sums.stageA(b); }); });
+        workerB = std::thread([&] { consume([&](QByteArrayView b) { sums.stageB(b); }); });
+    }
+    // Every path out of the loop closes the ring and waits for the workers.
+    ChecksumStatus status = ChecksumStatus::Ok;
     std::int64_t done = 0;
-    for (;;) {
+    for (std::size_t index = 0;; ++index) {
         if (abort && abort->load(std::memory_order_relaxed)) {
-            result.status = ChecksumStatus::Aborted;
-            return result;
+            status = ChecksumStatus::Aborted;
+            break;
         }
-        const qint64 n = file.read(buffer.data(), kBlock);
+        char* buffer = ring.beginWrite(index);
+        const qint64 n = file.read(buffer, kBlock);
         if (n < 0) {
             // Sums of the part read so far would describe no file at all.
-            result.status = ChecksumStatus::ReadError;
-            return result;
+            status = ChecksumStatus::ReadError;
+            break;
         }
         if (n == 0)
             break;
-        const QByteArrayView block(buffer.data(), n);
-        md5.addData(block);
-        sha1.addData(block);
-        sha256.addData(block);
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), uInt(n));
+        sums.readerStage(buffer, n);
+        if (threaded) {
+            ring.publish(index, n);
+        } else {
+            const QByteArrayView block(buffer, n);
+            sums.stageA(block);
+            sums.stageB(block);
+        }
         done += n;
         if (progress)
             progress(done, total);
     }
-    result.status = ChecksumStatus::Ok;
+    ring.close();
+    if (workerA.joinable())
+        workerA.join();
+    if (workerB.joinable())
+        workerB.join();
+    result.status = status;
+    if (status != ChecksumStatus::Ok)
+        return result;
     result.sums.size = done;
-    result.sums.crc32 = std::uint32_t(crc);
-    result.sums.md5 = md5.result();
-    result.sums.sha1 = sha1.result();
-    result.sums.sha256 = sha256.result();
+    result.sums.crc32 = std::uint32_t(sums.crc);
+    result.sums.md5 = sums.md5.result();
+    result.sums.sha1 = sums.sha1.result();
+    result.sums.sha256 = sums.sha256.result();
     return result;
 }
 

@@ -3,10 +3,14 @@
 #include "documents/properties/FileReport.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <atomic>
 
 using namespace properties;
 
@@ -81,6 +85,36 @@ TEST(FileReport, SizeLinesOfRealFilesAndBeyondTwoGigabytes)
     EXPECT_EQ(sizeLine(2147483648LL), "Size:\t2.00 GB (2147483648 bytes)\r\n");
     EXPECT_EQ(countLines({"<new>", 3000000000LL, 5000000000LL, 2200000000LL, std::nullopt}),
               "File:\t<new>\r\nLines:\t3000000000\r\nChars:\t5000000000\r\nWords:\t2200000000\r\n");
+}
+
+TEST(FileReport, LargeFilesGiveTheSameSumsAsOneHashOverTheWholeText)
+{
+    // Big files are summed on several threads from a ring of blocks; the digests must be
+    // those of the bytes in file order, whatever the threads' timing, and an abort must
+    // end the run without waiting for the rest of the file.
+    QTemporaryDir dir;
+    QByteArray data(9 * 1024 * 1024 + 13, Qt::Uninitialized);
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = char((quint64(i) * 2654435761u) >> 11);
+    const QString path = writeFile(dir, "ring.bin", data);
+    for (int round = 0; round < 3; ++round) {
+        const ChecksumResult r = computeChecksums(path);
+        ASSERT_EQ(r.status, ChecksumStatus::Ok);
+        EXPECT_EQ(r.sums.size, data.size());
+        EXPECT_EQ(r.sums.crc32, std::uint32_t(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data.constData()),
+                                                     uInt(data.size()))));
+        EXPECT_EQ(r.sums.md5, QCryptographicHash::hash(data, QCryptographicHash::Md5));
+        EXPECT_EQ(r.sums.sha1, QCryptographicHash::hash(data, QCryptographicHash::Sha1));
+        EXPECT_EQ(r.sums.sha256, QCryptographicHash::hash(data, QCryptographicHash::Sha256));
+    }
+    std::atomic_bool abort{false};
+    int blocks = 0;
+    const ChecksumResult stopped = computeChecksums(path, &abort, [&](std::int64_t, std::int64_t) {
+        if (++blocks == 3)
+            abort = true;
+    });
+    EXPECT_EQ(stopped.status, ChecksumStatus::Aborted);
+    EXPECT_EQ(blocks, 3);
 }
 
 TEST(FileReport, WordRules)
