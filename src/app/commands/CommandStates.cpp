@@ -177,11 +177,10 @@ CommandState menuState(const UiSnapshot& s, int id)
     if (inRange(id, ToolFirst, ToolLast))
         return toolState(s, id);
     switch (id) {
-    case ToolLocateFile:   // a document without a file has nothing to show
-        st.enabled = doc && hasFile(s.path);
-        return st;
+    case ToolLocateFile:   // a document without a file has nothing to show or open
     case ToolOpenByDefaultApp:
-        st.enabled = doc;
+    case ToolOpenContainingFolder:
+        st.enabled = doc && hasFile(s.path);
         return st;
     case ToolMonitorClipboard:
         st.enabled = text;

@@ -74,12 +74,12 @@ TEST_F(FilePanelFrameTest, AltEnterReportsOnANewDocumentAndCopies)
     });
     EXPECT_EQ(QApplication::clipboard()->text(), "File:\t<new>\nLines:\t1\nChars:\t12\nWords:\t2\n");
 
-    // Locate File has nothing to show for a document without a file.
+    // Locate File and Open by Default App have nothing to show for a document without a file.
     QMenu* tool = frame->commandUi()->popup("menu_tool");
     ASSERT_TRUE(tool);
     emit tool->aboutToShow();
     for (QAction* a : tool->actions()) {
-        if (a->data().toInt() == cmd::ToolLocateFile) {
+        if (a->data().toInt() == cmd::ToolLocateFile || a->data().toInt() == cmd::ToolOpenByDefaultApp) {
             EXPECT_FALSE(a->isEnabled());
         }
         if (a->data().toInt() == cmd::ToolFileProperties) {
