@@ -59,14 +59,21 @@ bool RecentFiles::read(const registry::Store& store, int mruSize)
 
 bool RecentFiles::write(registry::Store& store) const
 {
-    bool ok = store.createKey(registryKey());
-    ok = store.setDword(registryKey(), QStringLiteral("DocumentCount"), quint32(m_max)) && ok;
-    for (int i = 0; i < m_entries.size(); ++i)
-        ok = store.setString(registryKey(), QStringLiteral("Document%1").arg(i + 1), m_entries[i]) && ok;
+    // One write of the store for the whole list, so a failure never leaves half of it.
+    std::vector<std::pair<QString, registry::Value>> values;
+    registry::Value count;
+    count.type = registry::Type::Dword;
+    count.dword = quint32(m_max);
+    values.emplace_back(QStringLiteral("DocumentCount"), count);
+    for (int i = 0; i < m_entries.size(); ++i) {
+        registry::Value path;   // a string value
+        path.string = m_entries[i];
+        values.emplace_back(QStringLiteral("Document%1").arg(i + 1), path);
+    }
+    QStringList removed;
     for (int i = int(m_entries.size()) + 1; i <= kMaxSize; ++i)
-        if (store.query(registryKey(), QStringLiteral("Document%1").arg(i)))
-            ok = store.deleteValue(registryKey(), QStringLiteral("Document%1").arg(i)) && ok;
-    return ok;
+        removed << QStringLiteral("Document%1").arg(i);
+    return store.setValues(registryKey(), values, removed);
 }
 
 QString recentMenuLabel(int index, const QString& path)

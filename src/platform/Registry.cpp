@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -313,6 +314,28 @@ bool Store::set(const QString& key, const QString& name, const Value& value)
             }
         }
         k.values.emplace_back(name, value);
+        return true;
+    });
+}
+
+bool Store::setValues(const QString& key, const std::vector<std::pair<QString, Value>>& values,
+                      const QStringList& removed)
+{
+    if (!validKey(key))
+        return false;
+    return modify(m_path, [&](Hive& h) {
+        ensureParents(h, key);
+        auto& vals = h[fold(key)].values;
+        for (const QString& name : removed)
+            std::erase_if(vals, [&](const auto& v) { return v.first.compare(name, Qt::CaseInsensitive) == 0; });
+        for (const auto& [name, value] : values) {
+            auto it = std::find_if(vals.begin(), vals.end(),
+                                   [&](const auto& v) { return v.first.compare(name, Qt::CaseInsensitive) == 0; });
+            if (it != vals.end())
+                it->second = value;
+            else
+                vals.emplace_back(name, value);
+        }
         return true;
     });
 }

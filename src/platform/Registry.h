@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace registry {
 
@@ -39,6 +41,10 @@ public:
 
     // Setting a value creates its key.
     bool set(const QString& key, const QString& name, const Value& value);
+    // Sets `values` and deletes the values named in `removed` of `key` (created with its
+    // parents) in one write of the store: every change is kept or none is.
+    bool setValues(const QString& key, const std::vector<std::pair<QString, Value>>& values,
+                   const QStringList& removed = {});
     bool setString(const QString& key, const QString& name, const QString& value);
     bool setDword(const QString& key, const QString& name, quint32 value);
     bool setBinary(const QString& key, const QString& name, const QByteArray& value);

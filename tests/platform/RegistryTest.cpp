@@ -44,6 +44,35 @@ TEST_F(RegistryTest, DeletesValuesAndTrees)
     EXPECT_EQ(s.queryString("Software\\Velmo", "keep").value(), "1");
 }
 
+TEST_F(RegistryTest, SeveralValuesChangeInOneWrite)
+{
+    registry::Store s(file());
+    s.setString("Software\\Velmo\\Recent", "Document1", "old");
+    s.setString("Software\\Velmo\\Recent", "Document7", "gone");
+    registry::Value count;
+    count.type = registry::Type::Dword;
+    count.dword = 2;
+    registry::Value path;
+    path.string = "/a.txt";
+    ASSERT_TRUE(s.setValues("Software\\Velmo\\Recent", {{"DocumentCount", count}, {"DOCUMENT1", path}},
+                            {"document7", "Document9"}));
+    EXPECT_EQ(s.queryDword("Software\\Velmo\\Recent", "DocumentCount"), 2u);
+    EXPECT_EQ(s.queryString("Software\\Velmo\\Recent", "Document1"), "/a.txt");
+    EXPECT_EQ(s.valueNames("Software\\Velmo\\Recent"), QStringList({"Document1", "DocumentCount"}));
+
+    // A store that cannot be written keeps every old value, not some of the new ones.
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool writable = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);   // root ignores modes
+    if (!writable) {
+        path.string = "/b.txt";
+        EXPECT_FALSE(s.setValues("Software\\Velmo\\Recent", {{"Document1", path}}, {"DocumentCount"}));
+        EXPECT_EQ(s.queryString("Software\\Velmo\\Recent", "Document1"), "/a.txt");
+        EXPECT_EQ(s.queryDword("Software\\Velmo\\Recent", "DocumentCount"), 2u);
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(s.setValues("Software\\Velmo\nRecent", {{"x", path}}));   // no such key name
+}
+
 TEST_F(RegistryTest, TwoWritersNeverLoseEachOthersValues)
 {
     // Two processes write different values at the same time; every value must survive.
