@@ -1,6 +1,7 @@
 #include "updater/UpdateProtocol.h"
 
 #include <QNetworkInterface>
+#include <QRegularExpression>
 
 #include <climits>
 #include <cmath>
@@ -107,9 +108,10 @@ Answer parseAnswer(const QByteArray& body)
     if (a.hasUnderscore)
         a.latest = parseVersionText(a.installer.mid(underscore + 1));
     a.servers = takeLine(pos, nullptr).split('|');
-    QByteArray rest = used.mid(pos);
-    rest.replace("\r\n", "\n");
-    a.notes = QString::fromLocal8Bit(rest);
+    // Line ends become LF; CRs piled up before an LF (text converted twice) go with it,
+    // so that no CR LF is left behind.
+    static const QRegularExpression lineEnd(QStringLiteral("\r+\n"));
+    a.notes = QString::fromLocal8Bit(used.mid(pos)).replace(lineEnd, QStringLiteral("\n"));
     return a;
 }
 

@@ -73,6 +73,9 @@ TEST(UpdateAnswer, LinesServersAndNotes)
     EXPECT_EQ(a.latest, v(3, 1, 0, 5));
     EXPECT_EQ(a.servers, QStringList({"http://a/", "http://b/dl/"}));
     EXPECT_EQ(a.notes, "Fixed things.\nAdded more.\n");
+    // Text converted twice (CR CR LF) leaves no CR LF behind.
+    a = parseAnswer("setup_3.1.0.5.exe\nhttp://a/\none\r\r\ntwo\rthree\r\n");
+    EXPECT_EQ(a.notes, "one\ntwo\rthree\n");
 
     // An empty second line gives one empty server entry.
     a = parseAnswer("setup_3.1.0.5.exe\n\nnotes");
