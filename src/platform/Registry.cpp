@@ -328,13 +328,14 @@ bool Store::setValues(const QString& key, const std::vector<std::pair<QString, V
         auto& vals = h[fold(key)].values;
         for (const QString& name : removed)
             std::erase_if(vals, [&](const auto& v) { return v.first.compare(name, Qt::CaseInsensitive) == 0; });
-        for (const auto& [name, value] : values) {
-            auto it = std::find_if(vals.begin(), vals.end(),
-                                   [&](const auto& v) { return v.first.compare(name, Qt::CaseInsensitive) == 0; });
+        for (const auto& change : values) {
+            auto it = std::find_if(vals.begin(), vals.end(), [&](const auto& v) {
+                return v.first.compare(change.first, Qt::CaseInsensitive) == 0;
+            });
             if (it != vals.end())
-                it->second = value;
+                it->second = change.second;
             else
-                vals.emplace_back(name, value);
+                vals.emplace_back(change);
         }
         return true;
     });
