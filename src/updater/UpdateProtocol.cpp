@@ -117,7 +117,9 @@ Answer parseAnswer(const QByteArray& body)
 
 bool isPlainFileName(const QString& name)
 {
-    if (name.isEmpty() || name.startsWith('.') || name.size() > 255)
+    // A leading ':' would make the name a resource path to Qt's file classes, never a file
+    // in the temporary folder.
+    if (name.isEmpty() || name.startsWith('.') || name.startsWith(':') || name.size() > 255)
         return false;
     for (QChar c : name)
         if (c == '/' || c == '\\' || c.unicode() < 0x20 || c.unicode() == 0x7F)

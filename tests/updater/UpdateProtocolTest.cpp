@@ -109,9 +109,10 @@ TEST(UpdateAnswer, InstallerNameMustBeAPlainFileName)
     EXPECT_TRUE(isPlainFileName("setup_3.1.0.5.exe"));
     EXPECT_TRUE(isPlainFileName("velmo setup_3.1 (x64).run"));
     for (const char* bad : {"", "../../x", "../x_3.1.0.0.exe", "a/b_3.1", "a\\b_3.1", ".hidden_3.1", "..", ".",
-                            "/etc/passwd_9", "x_1\tz", "x_1\x7f"})
+                            "/etc/passwd_9", "x_1\tz", "x_1\x7f", ":setup_3.1.0.5.exe"})
         EXPECT_FALSE(isPlainFileName(QString::fromLatin1(bad))) << bad;
     EXPECT_FALSE(isPlainFileName(QString(256, 'a')));
+    EXPECT_TRUE(isPlainFileName("setup:3.1.run"));   // a colon inside is an ordinary character
 }
 
 TEST(UpdateRequest, PathHeadersMacAndCpuid)
