@@ -180,12 +180,34 @@ void SymbolTreeModel::clear()
     adopt(SymbolTreeData());
 }
 
+// An index's internal id is its node's number scrambled (an odd multiplier, undone by its
+// inverse): Qt hashes an index by row plus internal id, and plain node numbers next to
+// row numbers crowd the hash table that holds the view's expanded entries.
+namespace {
+constexpr quint64 kIdMix = 0x9E3779B97F4A7C15ull;
+constexpr quint64 inverseOf(quint64 a)
+{
+    quint64 x = a;   // Newton's iteration: each step doubles the correct low bits
+    for (int i = 0; i < 6; ++i)
+        x *= 2 - a * x;
+    return x;
+}
+constexpr quint64 kIdUnmix = inverseOf(kIdMix);
+static_assert(kIdMix * kIdUnmix == 1);
+quintptr idOf(int node) { return quintptr(quint64(node) * kIdMix); }
+} // namespace
+
+QModelIndex SymbolTreeModel::entry(int row, int node) const
+{
+    return createIndex(row, 0, idOf(node));
+}
+
 const SymbolNode* SymbolTreeModel::nodeOf(const QModelIndex& index) const
 {
     if (!index.isValid() || index.model() != this)
         return nullptr;
-    const quintptr id = index.internalId();
-    return id < tree_.nodes.size() ? &tree_.nodes[id] : nullptr;
+    const quint64 id = quint64(index.internalId()) * kIdUnmix;
+    return id < tree_.nodes.size() ? &tree_.nodes[size_t(id)] : nullptr;
 }
 
 int SymbolTreeModel::lineOf(const QModelIndex& index) const
@@ -199,10 +221,10 @@ QModelIndex SymbolTreeModel::findText(const QString& text) const
     for (int t : tree_.top) {
         const SymbolNode& n = tree_.nodes[size_t(t)];
         if (n.text == text)
-            return createIndex(n.row, 0, quintptr(t));
+            return entry(n.row, t);
         for (int c : n.children)
             if (tree_.nodes[size_t(c)].text == text)
-                return createIndex(tree_.nodes[size_t(c)].row, 0, quintptr(c));
+                return entry(tree_.nodes[size_t(c)].row, c);
     }
     return QModelIndex();
 }
@@ -212,11 +234,11 @@ QModelIndex SymbolTreeModel::index(int row, int column, const QModelIndex& paren
     if (column != 0 || row < 0)
         return QModelIndex();
     if (!parent.isValid())
-        return size_t(row) < tree_.top.size() ? createIndex(row, 0, quintptr(tree_.top[size_t(row)])) : QModelIndex();
+        return size_t(row) < tree_.top.size() ? entry(row, tree_.top[size_t(row)]) : QModelIndex();
     const SymbolNode* p = nodeOf(parent);
     if (!p || size_t(row) >= p->children.size())
         return QModelIndex();
-    return createIndex(row, 0, quintptr(p->children[size_t(row)]));
+    return entry(row, p->children[size_t(row)]);
 }
 
 QModelIndex SymbolTreeModel::parent(const QModelIndex& child) const
@@ -224,7 +246,7 @@ QModelIndex SymbolTreeModel::parent(const QModelIndex& child) const
     const SymbolNode* n = nodeOf(child);
     if (!n || n->parent < 0)
         return QModelIndex();
-    return createIndex(tree_.nodes[size_t(n->parent)].row, 0, quintptr(n->parent));
+    return entry(tree_.nodes[size_t(n->parent)].row, n->parent);
 }
 
 int SymbolTreeModel::rowCount(const QModelIndex& parent) const

@@ -88,6 +88,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    QModelIndex entry(int row, int node) const;
     const SymbolNode* nodeOf(const QModelIndex& index) const;
 
     int arrangement_ = ByLine;

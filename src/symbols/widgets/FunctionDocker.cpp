@@ -213,18 +213,15 @@ void CFunctionDocker::filled(CTagsTreeCtrl* t, CtagsOutcome& outcome)
     SymbolTreeModel* m = t->symbols();
     t->setUpdatesEnabled(false);
     if (outcome.prepared) {
-        m->adopt(std::move(*std::static_pointer_cast<SymbolTreeData>(outcome.prepared)));
+        present(t, std::move(*std::static_pointer_cast<SymbolTreeData>(outcome.prepared)));
     } else {
-        m->beginTags();
+        SymbolTreeBuilder builder(t->arrangement());
         for (TagRecord& tag : outcome.tags) {
             tag.document = t->document();
-            m->AddTag(1, tag);
+            builder.AddTag(1, tag);
         }
-        m->endTags();
+        present(t, builder.finish());
     }
-    // Only scope groups have entries below them.
-    if (m->hasGroups())
-        t->expandAll();
     if (!t->remembered.isEmpty()) {
         const QModelIndex at = m->findText(t->remembered);
         if (at.isValid()) {
@@ -238,6 +235,15 @@ void CFunctionDocker::filled(CTagsTreeCtrl* t, CtagsOutcome& outcome)
         emit tagFailed();
     emit treeFilled(t->document());
     startQueued();
+}
+
+void CFunctionDocker::present(CTagsTreeCtrl* t, SymbolTreeData data)
+{
+    SymbolTreeModel* m = t->symbols();
+    m->adopt(std::move(data));
+    // Only scope groups have entries below them.
+    if (m->hasGroups())
+        t->expandAll();
 }
 
 void CFunctionDocker::activated(const QModelIndex& index)
