@@ -288,16 +288,26 @@ void SymbolListModel::beginTags()
     pending_.clear();
 }
 
+SymbolListModel::Row SymbolListModel::rowOf(const TagRecord& tag)
+{
+    return {tagText(tag.name), tag.hasScope ? tagText(tag.scope) : QString(), tag.kind, tag.line};
+}
+
 void SymbolListModel::AddTag(int, const TagRecord& tag)
 {
-    pending_.push_back({tagText(tag.name), tag.hasScope ? tagText(tag.scope) : QString(), tag.kind, tag.line});
+    pending_.push_back(rowOf(tag));
 }
 
 void SymbolListModel::endTags()
 {
-    beginResetModel();
-    rows_ = std::move(pending_);
+    adopt(std::move(pending_));
     pending_.clear();
+}
+
+void SymbolListModel::adopt(std::vector<Row> rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
     endResetModel();
 }
 

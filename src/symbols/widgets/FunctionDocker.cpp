@@ -18,6 +18,16 @@ namespace {
 // Runs at the same time, so that a session of many files does not start them all at once.
 constexpr int kMaxRuns = 2;
 
+class TreeCollector : public TagCollector {
+public:
+    explicit TreeCollector(int arrangement) : builder_(arrangement) {}
+    void AddTag(int one, const TagRecord& tag) override { builder_.AddTag(one, tag); }
+    std::shared_ptr<void> finish() override { return std::make_shared<SymbolTreeData>(builder_.finish()); }
+
+private:
+    SymbolTreeBuilder builder_;
+};
+
 QColor fromColorRef(int v)
 {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
@@ -196,13 +206,8 @@ void CFunctionDocker::startQueued()
             t->unsetCursor();
             continue;
         }
-        // The tree is arranged on the worker; the UI thread only shows it.
-        t->job().setPrepare([arrangement = t->arrangement()](CtagsOutcome& o) {
-            SymbolTreeBuilder builder(arrangement);
-            for (const TagRecord& tag : o.tags)
-                builder.AddTag(1, tag);
-            o.prepared = std::make_shared<SymbolTreeData>(builder.finish());
-        });
+        // The tree is arranged on the worker as the tags are read; the UI thread only shows it.
+        t->job().setCollector([arrangement = t->arrangement()] { return std::make_unique<TreeCollector>(arrangement); });
         t->job().start(std::move(*request));
         ++running;
     }
