@@ -7,8 +7,6 @@
 #include <QHash>
 
 #include <algorithm>
-#include <list>
-#include <unordered_map>
 
 namespace symbols {
 
@@ -42,25 +40,46 @@ int compareNoCase(const QString& a, const QString& b)
 
 // By type: the top level is a list in which a new entry goes directly after the first
 // entry of its kind (or at the end); members go under the entry named like their scope.
+// Entries that go after the first of a kind end up there in the reverse of their arrival,
+// so the list is kept as the entries that went to the end, each first of a kind followed
+// (when the list is read) by what went after it.
 struct SymbolTreeBuilder::TypeOrder {
-    std::list<int> order;
-    std::unordered_map<int, std::list<int>::iterator> firstOfKind;
-    QHash<QString, int> topByText;
+    std::vector<int> ends;                       // entries put at the end, in order
+    std::vector<std::vector<int>> after;         // per kind: entries put after its first
+    std::vector<int> firstOfKind;                // per kind: its first entry, or -1
+    QHash<QString, int> topByText;               // the first top-level entry of each text
 
-    void place(std::vector<SymbolNode>& nodes, int index)
+    TypeOrder() : after(kKindCount), firstOfKind(kKindCount, -1) {}
+
+    // Places a new top-level entry: `kind` is its own kind for a tag, its member's kind for
+    // a scope group (which is never the first of a kind).
+    void place(const std::vector<SymbolNode>& nodes, int index, int kind, bool group)
     {
-        const int kind = nodes[size_t(index)].kind;
-        auto first = kind >= 0 ? firstOfKind.find(kind) : firstOfKind.end();
-        std::list<int>::iterator at;
-        if (first == firstOfKind.end()) {
-            at = order.insert(order.end(), index);
+        const bool known = kind >= 0 && kind < kKindCount;
+        if (known && firstOfKind[size_t(kind)] >= 0) {
+            after[size_t(kind)].push_back(index);
         } else {
-            at = order.insert(std::next(first->second), index);
+            ends.push_back(index);
+            if (known && !group)
+                firstOfKind[size_t(kind)] = index;
         }
-        if (kind >= 0 && first == firstOfKind.end())
-            firstOfKind.emplace(kind, at);
-        if (!topByText.contains(nodes[size_t(index)].text))   // the first of a text is found
-            topByText.insert(nodes[size_t(index)].text, index);
+        // The first of a text is the one found (a group's text was looked for and is new).
+        const QString& text = nodes[size_t(index)].text;
+        if (group || !topByText.contains(text))
+            topByText.insert(text, index);
+    }
+
+    std::vector<int> list(const std::vector<SymbolNode>& nodes) const
+    {
+        std::vector<int> out;
+        out.reserve(nodes.size());
+        for (int e : ends) {
+            out.push_back(e);
+            const int kind = nodes[size_t(e)].kind;
+            if (kind >= 0 && kind < kKindCount && firstOfKind[size_t(kind)] == e)
+                out.insert(out.end(), after[size_t(kind)].rbegin(), after[size_t(kind)].rend());
+        }
+        return out;
     }
 };
 
@@ -89,7 +108,7 @@ void SymbolTreeBuilder::AddTag(int, const TagRecord& tag)
     n.text = name;
     if (!tag.hasScope) {
         nodes.push_back(std::move(n));
-        byType_->place(nodes, int(nodes.size() - 1));
+        byType_->place(nodes, int(nodes.size() - 1), tag.kind, false);
         return;
     }
     int group;
@@ -103,10 +122,7 @@ void SymbolTreeBuilder::AddTag(int, const TagRecord& tag)
         nodes.push_back(std::move(g));
         group = int(nodes.size() - 1);
         // The group follows the first top-level entry of its member's kind.
-        auto first = byType_->firstOfKind.find(tag.kind);
-        auto at = first == byType_->firstOfKind.end() ? byType_->order.end() : std::next(first->second);
-        byType_->order.insert(at, group);
-        byType_->topByText.insert(scope, group);
+        byType_->place(nodes, group, tag.kind, true);
     }
     n.parent = group;
     nodes.push_back(std::move(n));
@@ -119,7 +135,7 @@ SymbolTreeData SymbolTreeBuilder::finish()
     std::vector<SymbolNode>& nodes = data_.nodes;
     std::vector<int>& top = data_.top;
     if (arrangement_ == SymbolTreeModel::ByType) {
-        top.assign(byType_->order.begin(), byType_->order.end());
+        top = byType_->list(nodes);
     } else {
         top = std::move(arrival_);
         // Inserting each entry after the last one that is not greater keeps arrival order
