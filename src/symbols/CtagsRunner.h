@@ -36,17 +36,30 @@ struct CtagsOutcome {
     std::shared_ptr<void> prepared;   // what the job's prepare step made of the tags
 };
 
+// Takes a run's tags on the worker thread as the tagger's output is read, and arranges them
+// there; what finish() returns is handed over as the outcome's `prepared`.
+class TagCollector : public ITagSink {
+public:
+    virtual std::shared_ptr<void> finish() = 0;
+};
+
 struct CtagsBounds {
     int silenceMs = 1000;    // no output for this long: the tagger hangs
     int totalMs = 10000;     // the whole run
 };
 
+// The tagger's environment: this process's, with the allocator tuned for its many small
+// allocations (what the user's GLIBC_TUNABLES sets is kept and takes precedence).
+void taggerEnvironment(std::vector<std::string>& envp);
+
 // The tagger's program: "ctags" in an absolute folder of PATH; empty when there is none.
 QString findCtags();
 
 // Runs the tagger on the calling thread. `abortFd`, when not -1, is a descriptor that
-// becomes readable to stop the run early.
-CtagsOutcome runCtags(const CtagsRequest& request, const CtagsBounds& bounds = {}, int abortFd = -1);
+// becomes readable to stop the run early. The tags go to `sink` as they are read, or,
+// without one, into the outcome's `tags`.
+CtagsOutcome runCtags(const CtagsRequest& request, const CtagsBounds& bounds = {}, int abortFd = -1,
+                      ITagSink* sink = nullptr);
 
 class CtagsJob : public QObject {
     Q_OBJECT
@@ -60,9 +73,11 @@ public:
     bool running() const { return running_; }
 
     void setBounds(const CtagsBounds& bounds) { bounds_ = bounds; }
-    // Work done on the worker thread after the run, before the outcome is handed over
-    // (arranging a large tree there keeps the UI thread free); used from the next start.
-    void setPrepare(std::function<void(CtagsOutcome&)> prepare) { prepare_ = std::move(prepare); }
+    // The tags are handed to a collector made on the worker thread for each run, as they
+    // are read (arranging a large tree there keeps the UI thread free); without one they are
+    // gathered in the outcome's `tags`. Used from the next start.
+    using CollectorFactory = std::function<std::unique_ptr<TagCollector>()>;
+    void setCollector(CollectorFactory make) { collector_ = std::move(make); }
 
 signals:
     // On the job's thread, once per started run that was not stopped.
@@ -76,7 +91,7 @@ private:
     unsigned generation_ = 0;
     bool running_ = false;
     CtagsBounds bounds_;
-    std::function<void(CtagsOutcome&)> prepare_;
+    CollectorFactory collector_;
 };
 
 } // namespace symbols

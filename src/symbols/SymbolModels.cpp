@@ -7,8 +7,6 @@
 #include <QHash>
 
 #include <algorithm>
-#include <list>
-#include <unordered_map>
 
 namespace symbols {
 
@@ -42,25 +40,46 @@ int compareNoCase(const QString& a, const QString& b)
 
 // By type: the top level is a list in which a new entry goes directly after the first
 // entry of its kind (or at the end); members go under the entry named like their scope.
+// Entries that go after the first of a kind end up there in the reverse of their arrival,
+// so the list is kept as the entries that went to the end, each first of a kind followed
+// (when the list is read) by what went after it.
 struct SymbolTreeBuilder::TypeOrder {
-    std::list<int> order;
-    std::unordered_map<int, std::list<int>::iterator> firstOfKind;
-    QHash<QString, int> topByText;
+    std::vector<int> ends;                       // entries put at the end, in order
+    std::vector<std::vector<int>> after;         // per kind: entries put after its first
+    std::vector<int> firstOfKind;                // per kind: its first entry, or -1
+    QHash<QString, int> topByText;               // the first top-level entry of each text
 
-    void place(std::vector<SymbolNode>& nodes, int index)
+    TypeOrder() : after(kKindCount), firstOfKind(kKindCount, -1) {}
+
+    // Places a new top-level entry: `kind` is its own kind for a tag, its member's kind for
+    // a scope group (which is never the first of a kind).
+    void place(const std::vector<SymbolNode>& nodes, int index, int kind, bool group)
     {
-        const int kind = nodes[size_t(index)].kind;
-        auto first = kind >= 0 ? firstOfKind.find(kind) : firstOfKind.end();
-        std::list<int>::iterator at;
-        if (first == firstOfKind.end()) {
-            at = order.insert(order.end(), index);
+        const bool known = kind >= 0 && kind < kKindCount;
+        if (known && firstOfKind[size_t(kind)] >= 0) {
+            after[size_t(kind)].push_back(index);
         } else {
-            at = order.insert(std::next(first->second), index);
+            ends.push_back(index);
+            if (known && !group)
+                firstOfKind[size_t(kind)] = index;
         }
-        if (kind >= 0 && first == firstOfKind.end())
-            firstOfKind.emplace(kind, at);
-        if (!topByText.contains(nodes[size_t(index)].text))   // the first of a text is found
-            topByText.insert(nodes[size_t(index)].text, index);
+        // The first of a text is the one found (a group's text was looked for and is new).
+        const QString& text = nodes[size_t(index)].text;
+        if (group || !topByText.contains(text))
+            topByText.insert(text, index);
+    }
+
+    std::vector<int> list(const std::vector<SymbolNode>& nodes) const
+    {
+        std::vector<int> out;
+        out.reserve(nodes.size());
+        for (int e : ends) {
+            out.push_back(e);
+            const int kind = nodes[size_t(e)].kind;
+            if (kind >= 0 && kind < kKindCount && firstOfKind[size_t(kind)] == e)
+                out.insert(out.end(), after[size_t(kind)].rbegin(), after[size_t(kind)].rend());
+        }
+        return out;
     }
 };
 
@@ -89,7 +108,7 @@ void SymbolTreeBuilder::AddTag(int, const TagRecord& tag)
     n.text = name;
     if (!tag.hasScope) {
         nodes.push_back(std::move(n));
-        byType_->place(nodes, int(nodes.size() - 1));
+        byType_->place(nodes, int(nodes.size() - 1), tag.kind, false);
         return;
     }
     int group;
@@ -103,10 +122,7 @@ void SymbolTreeBuilder::AddTag(int, const TagRecord& tag)
         nodes.push_back(std::move(g));
         group = int(nodes.size() - 1);
         // The group follows the first top-level entry of its member's kind.
-        auto first = byType_->firstOfKind.find(tag.kind);
-        auto at = first == byType_->firstOfKind.end() ? byType_->order.end() : std::next(first->second);
-        byType_->order.insert(at, group);
-        byType_->topByText.insert(scope, group);
+        byType_->place(nodes, group, tag.kind, true);
     }
     n.parent = group;
     nodes.push_back(std::move(n));
@@ -119,7 +135,7 @@ SymbolTreeData SymbolTreeBuilder::finish()
     std::vector<SymbolNode>& nodes = data_.nodes;
     std::vector<int>& top = data_.top;
     if (arrangement_ == SymbolTreeModel::ByType) {
-        top.assign(byType_->order.begin(), byType_->order.end());
+        top = byType_->list(nodes);
     } else {
         top = std::move(arrival_);
         // Inserting each entry after the last one that is not greater keeps arrival order
@@ -180,12 +196,34 @@ void SymbolTreeModel::clear()
     adopt(SymbolTreeData());
 }
 
+// An index's internal id is its node's number scrambled (an odd multiplier, undone by its
+// inverse): Qt hashes an index by row plus internal id, and plain node numbers next to
+// row numbers crowd the hash table that holds the view's expanded entries.
+namespace {
+constexpr quint64 kIdMix = 0x9E3779B97F4A7C15ull;
+constexpr quint64 inverseOf(quint64 a)
+{
+    quint64 x = a;   // Newton's iteration: each step doubles the correct low bits
+    for (int i = 0; i < 6; ++i)
+        x *= 2 - a * x;
+    return x;
+}
+constexpr quint64 kIdUnmix = inverseOf(kIdMix);
+static_assert(kIdMix * kIdUnmix == 1);
+quintptr idOf(int node) { return quintptr(quint64(node) * kIdMix); }
+} // namespace
+
+QModelIndex SymbolTreeModel::entry(int row, int node) const
+{
+    return createIndex(row, 0, idOf(node));
+}
+
 const SymbolNode* SymbolTreeModel::nodeOf(const QModelIndex& index) const
 {
     if (!index.isValid() || index.model() != this)
         return nullptr;
-    const quintptr id = index.internalId();
-    return id < tree_.nodes.size() ? &tree_.nodes[id] : nullptr;
+    const quint64 id = quint64(index.internalId()) * kIdUnmix;
+    return id < tree_.nodes.size() ? &tree_.nodes[size_t(id)] : nullptr;
 }
 
 int SymbolTreeModel::lineOf(const QModelIndex& index) const
@@ -199,10 +237,10 @@ QModelIndex SymbolTreeModel::findText(const QString& text) const
     for (int t : tree_.top) {
         const SymbolNode& n = tree_.nodes[size_t(t)];
         if (n.text == text)
-            return createIndex(n.row, 0, quintptr(t));
+            return entry(n.row, t);
         for (int c : n.children)
             if (tree_.nodes[size_t(c)].text == text)
-                return createIndex(tree_.nodes[size_t(c)].row, 0, quintptr(c));
+                return entry(tree_.nodes[size_t(c)].row, c);
     }
     return QModelIndex();
 }
@@ -212,11 +250,11 @@ QModelIndex SymbolTreeModel::index(int row, int column, const QModelIndex& paren
     if (column != 0 || row < 0)
         return QModelIndex();
     if (!parent.isValid())
-        return size_t(row) < tree_.top.size() ? createIndex(row, 0, quintptr(tree_.top[size_t(row)])) : QModelIndex();
+        return size_t(row) < tree_.top.size() ? entry(row, tree_.top[size_t(row)]) : QModelIndex();
     const SymbolNode* p = nodeOf(parent);
     if (!p || size_t(row) >= p->children.size())
         return QModelIndex();
-    return createIndex(row, 0, quintptr(p->children[size_t(row)]));
+    return entry(row, p->children[size_t(row)]);
 }
 
 QModelIndex SymbolTreeModel::parent(const QModelIndex& child) const
@@ -224,7 +262,7 @@ QModelIndex SymbolTreeModel::parent(const QModelIndex& child) const
     const SymbolNode* n = nodeOf(child);
     if (!n || n->parent < 0)
         return QModelIndex();
-    return createIndex(tree_.nodes[size_t(n->parent)].row, 0, quintptr(n->parent));
+    return entry(tree_.nodes[size_t(n->parent)].row, n->parent);
 }
 
 int SymbolTreeModel::rowCount(const QModelIndex& parent) const
@@ -266,16 +304,26 @@ void SymbolListModel::beginTags()
     pending_.clear();
 }
 
+SymbolListModel::Row SymbolListModel::rowOf(const TagRecord& tag)
+{
+    return {tagText(tag.name), tag.hasScope ? tagText(tag.scope) : QString(), tag.kind, tag.line};
+}
+
 void SymbolListModel::AddTag(int, const TagRecord& tag)
 {
-    pending_.push_back({tagText(tag.name), tag.hasScope ? tagText(tag.scope) : QString(), tag.kind, tag.line});
+    pending_.push_back(rowOf(tag));
 }
 
 void SymbolListModel::endTags()
 {
-    beginResetModel();
-    rows_ = std::move(pending_);
+    adopt(std::move(pending_));
     pending_.clear();
+}
+
+void SymbolListModel::adopt(std::vector<Row> rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
     endResetModel();
 }
 

@@ -88,6 +88,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    QModelIndex entry(int row, int node) const;
     const SymbolNode* nodeOf(const QModelIndex& index) const;
 
     int arrangement_ = ByLine;
@@ -119,12 +120,16 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
     struct Row {
         QString tag, scope;
         int kind = 0;
         int line = 0;
     };
+    static Row rowOf(const TagRecord& tag);
+    // Rows made elsewhere (a worker thread) from the tags in their order are shown.
+    void adopt(std::vector<Row> rows);
+
+private:
     IconProvider icons_;
     std::vector<Row> rows_, pending_;
 };

@@ -18,6 +18,16 @@ namespace {
 // Runs at the same time, so that a session of many files does not start them all at once.
 constexpr int kMaxRuns = 2;
 
+class TreeCollector : public TagCollector {
+public:
+    explicit TreeCollector(int arrangement) : builder_(arrangement) {}
+    void AddTag(int one, const TagRecord& tag) override { builder_.AddTag(one, tag); }
+    std::shared_ptr<void> finish() override { return std::make_shared<SymbolTreeData>(builder_.finish()); }
+
+private:
+    SymbolTreeBuilder builder_;
+};
+
 QColor fromColorRef(int v)
 {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
@@ -196,13 +206,8 @@ void CFunctionDocker::startQueued()
             t->unsetCursor();
             continue;
         }
-        // The tree is arranged on the worker; the UI thread only shows it.
-        t->job().setPrepare([arrangement = t->arrangement()](CtagsOutcome& o) {
-            SymbolTreeBuilder builder(arrangement);
-            for (const TagRecord& tag : o.tags)
-                builder.AddTag(1, tag);
-            o.prepared = std::make_shared<SymbolTreeData>(builder.finish());
-        });
+        // The tree is arranged on the worker as the tags are read; the UI thread only shows it.
+        t->job().setCollector([arrangement = t->arrangement()] { return std::make_unique<TreeCollector>(arrangement); });
         t->job().start(std::move(*request));
         ++running;
     }
@@ -213,18 +218,15 @@ void CFunctionDocker::filled(CTagsTreeCtrl* t, CtagsOutcome& outcome)
     SymbolTreeModel* m = t->symbols();
     t->setUpdatesEnabled(false);
     if (outcome.prepared) {
-        m->adopt(std::move(*std::static_pointer_cast<SymbolTreeData>(outcome.prepared)));
+        present(t, std::move(*std::static_pointer_cast<SymbolTreeData>(outcome.prepared)));
     } else {
-        m->beginTags();
+        SymbolTreeBuilder builder(t->arrangement());
         for (TagRecord& tag : outcome.tags) {
             tag.document = t->document();
-            m->AddTag(1, tag);
+            builder.AddTag(1, tag);
         }
-        m->endTags();
+        present(t, builder.finish());
     }
-    // Only scope groups have entries below them.
-    if (m->hasGroups())
-        t->expandAll();
     if (!t->remembered.isEmpty()) {
         const QModelIndex at = m->findText(t->remembered);
         if (at.isValid()) {
@@ -238,6 +240,15 @@ void CFunctionDocker::filled(CTagsTreeCtrl* t, CtagsOutcome& outcome)
         emit tagFailed();
     emit treeFilled(t->document());
     startQueued();
+}
+
+void CFunctionDocker::present(CTagsTreeCtrl* t, SymbolTreeData data)
+{
+    SymbolTreeModel* m = t->symbols();
+    m->adopt(std::move(data));
+    // Only scope groups have entries below them.
+    if (m->hasGroups())
+        t->expandAll();
 }
 
 void CFunctionDocker::activated(const QModelIndex& index)
@@ -262,9 +273,13 @@ void CFunctionDocker::expandTopLevel(bool expand)
 {
     if (!current_)
         return;
-    SymbolTreeModel* m = current_->symbols();
-    for (int r = 0; r < m->rowCount(); ++r)
-        current_->setExpanded(m->index(r, 0), expand);
+    // Entries are at most two deep, so every top-level entry and its first child chain is
+    // every entry. One pass over the tree: expanding one entry at a time lays the view out
+    // again for each, which takes seconds with tens of thousands of groups.
+    if (expand)
+        current_->expandAll();
+    else
+        current_->collapseAll();
 }
 
 QMenu* CFunctionDocker::showContextMenu(const QPoint& globalPos)

@@ -81,6 +81,9 @@ public:
     // Opens menu 3 at a screen position without waiting.
     QMenu* showContextMenu(const QPoint& globalPos);
 
+    // Shows an arranged tree in a tree control with its groups expanded.
+    static void present(CTagsTreeCtrl* tree, SymbolTreeData data);
+
 signals:
     void jumpRequested(int line);
     void searchRequested();

@@ -16,6 +16,20 @@
 
 namespace symbols {
 
+namespace {
+
+// The rows are made on the worker as the tags are read.
+class ListCollector : public TagCollector {
+public:
+    void AddTag(int, const TagRecord& tag) override { rows_.push_back(SymbolListModel::rowOf(tag)); }
+    std::shared_ptr<void> finish() override { return std::make_shared<std::vector<SymbolListModel::Row>>(std::move(rows_)); }
+
+private:
+    std::vector<SymbolListModel::Row> rows_;
+};
+
+} // namespace
+
 CJumpToDialog::CJumpToDialog(QWidget* parent) : QDialog(parent), model_(new SymbolListModel(this)), job_(this)
 {
     setObjectName(QStringLiteral("symbolSearch"));
@@ -68,15 +82,20 @@ CJumpToDialog::~CJumpToDialog()
 void CJumpToDialog::tag(CtagsRequest request, const CtagsBounds& bounds)
 {
     job_.setBounds(bounds);
+    job_.setCollector([] { return std::make_unique<ListCollector>(); });
     job_.start(std::move(request));
 }
 
 void CJumpToDialog::filled(CtagsOutcome& outcome)
 {
-    model_->beginTags();
-    for (TagRecord& tag : outcome.tags)
-        model_->AddTag(1, tag);
-    model_->endTags();
+    if (outcome.prepared) {
+        model_->adopt(std::move(*std::static_pointer_cast<std::vector<SymbolListModel::Row>>(outcome.prepared)));
+    } else {
+        model_->beginTags();
+        for (TagRecord& tag : outcome.tags)
+            model_->AddTag(1, tag);
+        model_->endTags();
+    }
     selectRow(0);
     // What was typed while the tagger ran counts now.
     if (!edit_->text().isEmpty())
