@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
@@ -117,6 +118,13 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir program, data;
     qputenv("VELMO_DATA_DIR", data.path().toUtf8());
+    {
+        // The shipped language definitions, so that each file gets its lexer.
+        QDir(data.path()).mkpath("properties");
+        const QDir shipped(QStringLiteral(VELMO_SOURCE_DIR "/data/properties"));
+        for (const QString& name : shipped.entryList({"*.properties"}, QDir::Files))
+            QFile::copy(shipped.filePath(name), QDir(data.path()).filePath("properties/" + name));
+    }
     {
         QFile ini(program.filePath("velmo.ini"));
         ini.open(QIODevice::WriteOnly);
