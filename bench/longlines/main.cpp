@@ -1,7 +1,9 @@
 // Documents with very long lines (minified scripts, one-line JSON) opened through the
 // main frame: time to idle, how soon a queued call is served, a key press on the long
-// line, a caret move, a find-next jump and scrolling along the line; and a 50 MiB C file for
-// comparison. Run by hand: velmo_bench_longlines [sizes in characters...]
+// line, a caret move, a find-next jump and scrolling along the line, for a minified script and
+// a one-line JSON answer of each size; and a 50 MiB C file for comparison.
+// Run by hand: velmo_bench_longlines [file sizes in bytes...] (52428800 for the largest file
+// opened as text)
 // Each case runs in a child process of its own so that its peak memory is its own.
 #include "app/AppSettings.h"
 #include "app/ChildFrame.h"
@@ -47,8 +49,23 @@ std::string minified(size_t chars)
     out.reserve(chars + 32);
     while (out.size() < chars)
         out += tokens[rng() % 30];
-    out.resize(chars);
+    out.resize(chars - 1);
     out += "\n";
+    return out;
+}
+
+// A one-line JSON answer: members with strings, numbers, keywords and lists.
+std::string jsonLine(size_t chars)
+{
+    std::mt19937 rng(3);
+    const char* values[] = {"\"value text\"", "123", "true", "null", "[1, 2, 3]", "{\"a\": \"b\"}", "\"x \\\" y\""};
+    std::string out = "{";
+    out.reserve(chars + 64);
+    while (out.size() < chars)
+        out += "\"key" + std::to_string(rng() % 1000) + "\": " + values[rng() % 7] + ", ";
+    const std::string end = "\"end\": 0}\n";
+    out.resize(chars - end.size());
+    out += end;
     return out;
 }
 
@@ -118,8 +135,9 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir program, data;
     qputenv("VELMO_DATA_DIR", data.path().toUtf8());
-    {
-        // The shipped language definitions, so that each file gets its lexer.
+    if (!qEnvironmentVariableIsSet("NOLANGUAGES")) {
+        // The shipped language definitions, so that each file gets its lexer (NOLANGUAGES=1:
+        // none, every file in the plain lexer).
         QDir(data.path()).mkpath("properties");
         const QDir shipped(QStringLiteral(VELMO_SOURCE_DIR "/data/properties"));
         for (const QString& name : shipped.entryList({"*.properties"}, QDir::Files))
@@ -273,8 +291,10 @@ int main(int argc, char** argv)
         failures += child.exitCode() != 0;
         QFile::remove(file);
     };
-    for (size_t n : sizes)
+    for (size_t n : sizes) {
         run(QDir(tmp.path()).filePath(QStringLiteral("min%1.js").arg(n)), minified(n), true);
+        run(QDir(tmp.path()).filePath(QStringLiteral("one%1.json").arg(n)), jsonLine(n), true);
+    }
     run(QDir(tmp.path()).filePath("big50.c"), cFile(50u << 20), false);
     return failures;
 }
