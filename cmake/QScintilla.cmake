@@ -8,7 +8,15 @@
 #   layout (shaping). Runs of printable ASCII in a font where those characters share one
 #   width are measured from that width instead.
 # - long-line-layout: a very long line keeps its layout, and an edit measures again only
-#   the part that changed; drawing looks at the visible part of the line only.
+#   the part that changed (compared with the document a block at a time); drawing looks
+#   at the visible part of the line only; runs of plain ASCII in a one-width font are
+#   placed without cutting them into segments.
+# - track-long-line-changes: the layout of a long line follows the document's change
+#   notifications, so that only the changed part is compared, not the whole line.
+# - long-line-styling: the C family's and JSON's lexers restart near a change on a long
+#   line, and styling stops just past its visible part.
+# - bounded-brace-match: brace matching can be bounded to a window around the brace.
+# - page-mapping-for-big-buffers: buffers of tens of megabytes are mapped in large pages.
 set(VELMO_QSCINTILLA_SOURCE "${CMAKE_SOURCE_DIR}/third_party/qscintilla2/source" CACHE PATH
     "Unpacked source package of QScintilla (fetched by scripts/install-deps)")
 option(VELMO_SYSTEM_QSCINTILLA "Use the installed QScintilla library even when its source is there" OFF)

@@ -1,7 +1,9 @@
 // Documents with very long lines (minified scripts, one-line JSON) opened through the
 // main frame: time to idle, how soon a queued call is served, a key press on the long
-// line, a caret move, a find-next jump and scrolling along the line; and a 50 MiB C file for
-// comparison. Run by hand: velmo_bench_longlines [sizes in characters...]
+// line, a caret move, a find-next jump and scrolling along the line, for a minified script and
+// a one-line JSON answer of each size; and a 50 MiB C file for comparison.
+// Run by hand: velmo_bench_longlines [file sizes in bytes...] (52428800 for the largest file
+// opened as text)
 // Each case runs in a child process of its own so that its peak memory is its own.
 #include "app/AppSettings.h"
 #include "app/ChildFrame.h"
@@ -11,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
@@ -20,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -45,8 +49,23 @@ std::string minified(size_t chars)
     out.reserve(chars + 32);
     while (out.size() < chars)
         out += tokens[rng() % 30];
-    out.resize(chars);
+    out.resize(chars - 1);
     out += "\n";
+    return out;
+}
+
+// A one-line JSON answer: members with strings, numbers, keywords and lists.
+std::string jsonLine(size_t chars)
+{
+    std::mt19937 rng(3);
+    const char* values[] = {"\"value text\"", "123", "true", "null", "[1, 2, 3]", "{\"a\": \"b\"}", "\"x \\\" y\""};
+    std::string out = "{";
+    out.reserve(chars + 64);
+    while (out.size() < chars)
+        out += "\"key" + std::to_string(rng() % 1000) + "\": " + values[rng() % 7] + ", ";
+    const std::string end = "\"end\": 0}\n";
+    out.resize(chars - end.size());
+    out += end;
     return out;
 }
 
@@ -80,11 +99,50 @@ int repeats()
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
 
+// Processor time of this process (user and system), which a busy machine disturbs less
+// than the wall time.
+double cpuMs()
+{
+    rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+// Wall and processor times of repeated steps; printed as medians and maxima.
+struct Samples {
+    std::vector<double> wall, cpu;
+    void add(double w, double c) { wall.push_back(w), cpu.push_back(c); }
+    std::string text()
+    {
+        std::sort(wall.begin(), wall.end());
+        std::sort(cpu.begin(), cpu.end());
+        char out[160];
+        std::snprintf(out, sizeof out, "median %7.1f ms  max %7.1f ms  (processor: median %7.1f ms  max %7.1f ms)",
+                      wall[wall.size() / 2], wall.back(), cpu[cpu.size() / 2], cpu.back());
+        return out;
+    }
+};
+
+// Ends a case once its figures are out: the frame's teardown is not what is measured.
+[[noreturn]] int finish(int rc)
+{
+    std::fflush(stdout);
+    std::_Exit(rc);
+}
+
 int runCase(const QString& file, bool longLine, int argc, char** argv)
 {
     QApplication app(argc, argv);
     QTemporaryDir program, data;
     qputenv("VELMO_DATA_DIR", data.path().toUtf8());
+    if (!qEnvironmentVariableIsSet("NOLANGUAGES")) {
+        // The shipped language definitions, so that each file gets its lexer (NOLANGUAGES=1:
+        // none, every file in the plain lexer).
+        QDir(data.path()).mkpath("properties");
+        const QDir shipped(QStringLiteral(VELMO_SOURCE_DIR "/data/properties"));
+        for (const QString& name : shipped.entryList({"*.properties"}, QDir::Files))
+            QFile::copy(shipped.filePath(name), QDir(data.path()).filePath("properties/" + name));
+    }
     {
         QFile ini(program.filePath("velmo.ini"));
         ini.open(QIODevice::WriteOnly);
@@ -104,66 +162,69 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
     // Open, then how long until a call queued right after the open is served, then idle.
     QElapsedTimer t;
     t.start();
+    const double openCpu = cpuMs();
     double queuedMs = -1;
     QTimer::singleShot(0, &app, [&] { queuedMs = ms(t); });
     CChildFrame* child = frame.OpenFile(file);
     const double openMs = ms(t);
     idle();
     const double idleMs = ms(t);
+    const double idleCpuMs = cpuMs() - openCpu;
     if (!child || !child->textView()) {
         std::printf("open failed\n");
-        return 1;
+        return finish(1);
     }
     CTextView* view = child->textView();
     const double mib = double(view->length()) / (1 << 20);
-    std::printf("%-10s %7.2f MiB  open %8.1f ms  queued call served %8.1f ms  to idle %8.1f ms  peak RSS %4ld MiB"
-                "  lexer %ld\n",
-                qPrintable(QFileInfo(file).baseName()), mib, openMs, queuedMs, idleMs, peakMiB(),
+    std::printf("%-10s %7.2f MiB  open %8.1f ms  queued call served %8.1f ms  to idle %8.1f ms"
+                " (processor %8.1f ms)  peak RSS %4ld MiB  lexer %ld\n",
+                qPrintable(QFileInfo(file).baseName()), mib, openMs, queuedMs, idleMs, idleCpuMs, peakMiB(),
                 long(view->SendScintilla(QsciScintillaBase::SCI_GETLEXER)));
     if (!longLine)
-        return 0;
+        return finish(0);
 
     // Key presses in the middle of the long line, each until the view is idle again.
     view->setFocus();
     const long middle = view->length() / 2;
     view->setSel(middle, middle);
     idle();
-    std::vector<double> keys;
+    Samples keys;
     for (int i = 0; i < repeats(); ++i) {
         t.restart();
+        const double c0 = cpuMs();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
         QApplication::sendEvent(view, &press);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, "x");
         QApplication::sendEvent(view, &release);
         idle();
-        keys.push_back(ms(t));
+        keys.add(ms(t), cpuMs() - c0);
     }
-    std::sort(keys.begin(), keys.end());
-    std::printf("%-10s key press on the line: median %7.1f ms  max %7.1f ms\n",
-                qPrintable(QFileInfo(file).baseName()), keys[keys.size() / 2], keys.back());
+    std::printf("%-10s key press on the line: %s\n",
+                qPrintable(QFileInfo(file).baseName()), keys.text().c_str());
 
     // Caret moves along the line (Right), each until the view is idle again.
-    std::vector<double> moves;
+    Samples moves;
     for (int i = 0; i < repeats(); ++i) {
         t.restart();
+        const double c0 = cpuMs();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
         QApplication::sendEvent(view, &press);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
         QApplication::sendEvent(view, &release);
         idle();
-        moves.push_back(ms(t));
+        moves.add(ms(t), cpuMs() - c0);
     }
-    std::sort(moves.begin(), moves.end());
-    std::printf("%-10s caret move along the line: median %7.1f ms  max %7.1f ms\n",
-                qPrintable(QFileInfo(file).baseName()), moves[moves.size() / 2], moves.back());
+    std::printf("%-10s caret move along the line: %s\n",
+                qPrintable(QFileInfo(file).baseName()), moves.text().c_str());
 
     // Find next: search forward from the caret, select the hit (which scrolls to it).
-    std::vector<double> finds;
+    Samples finds;
     view->setSel(0, 0);
     idle();
     const QByteArray needle = "while(";
     for (int i = 0; i < repeats(); ++i) {
         t.restart();
+        const double c0 = cpuMs();
         const long from = view->currentPos() + long(i) * 400000 % std::max<long>(1, view->length());
         view->SendScintilla(QsciScintillaBase::SCI_SETTARGETSTART, static_cast<unsigned long>(from));
         view->SendScintilla(QsciScintillaBase::SCI_SETTARGETEND, static_cast<unsigned long>(view->length()));
@@ -172,35 +233,34 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
         if (at >= 0)
             view->setSel(at, at + needle.size());
         idle();
-        finds.push_back(ms(t));
+        finds.add(ms(t), cpuMs() - c0);
     }
-    std::sort(finds.begin(), finds.end());
-    std::printf("%-10s find next along the line: median %7.1f ms  max %7.1f ms\n",
-                qPrintable(QFileInfo(file).baseName()), finds[finds.size() / 2], finds.back());
+    std::printf("%-10s find next along the line: %s\n",
+                qPrintable(QFileInfo(file).baseName()), finds.text().c_str());
 
     // Scrolling along the line: page steps of the horizontal scroll bar.
-    std::vector<double> scrolls;
+    Samples scrolls;
     QScrollBar* bar = view->horizontalScrollBar();
     for (int i = 0; i < repeats(); ++i) {
         t.restart();
+        const double c0 = cpuMs();
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
         idle();
-        scrolls.push_back(ms(t));
+        scrolls.add(ms(t), cpuMs() - c0);
     }
-    std::sort(scrolls.begin(), scrolls.end());
-    std::printf("%-10s scroll a page along the line: median %7.1f ms  max %7.1f ms\n",
-                qPrintable(QFileInfo(file).baseName()), scrolls[scrolls.size() / 2], scrolls.back());
-    std::vector<double> steps;
+    std::printf("%-10s scroll a page along the line: %s\n",
+                qPrintable(QFileInfo(file).baseName()), scrolls.text().c_str());
+    Samples steps;
     for (int i = 0; i < repeats(); ++i) {
         t.restart();
+        const double c0 = cpuMs();
         bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         idle();
-        steps.push_back(ms(t));
+        steps.add(ms(t), cpuMs() - c0);
     }
-    std::sort(steps.begin(), steps.end());
-    std::printf("%-10s scroll a step along the line: median %7.1f ms  max %7.1f ms  peak RSS %4ld MiB\n",
-                qPrintable(QFileInfo(file).baseName()), steps[steps.size() / 2], steps.back(), peakMiB());
-    return 0;
+    std::printf("%-10s scroll a step along the line: %s  peak RSS %4ld MiB\n",
+                qPrintable(QFileInfo(file).baseName()), steps.text().c_str(), peakMiB());
+    return finish(0);
 }
 
 } // namespace
@@ -231,8 +291,10 @@ int main(int argc, char** argv)
         failures += child.exitCode() != 0;
         QFile::remove(file);
     };
-    for (size_t n : sizes)
+    for (size_t n : sizes) {
         run(QDir(tmp.path()).filePath(QStringLiteral("min%1.js").arg(n)), minified(n), true);
+        run(QDir(tmp.path()).filePath(QStringLiteral("one%1.json").arg(n)), jsonLine(n), true);
+    }
     run(QDir(tmp.path()).filePath("big50.c"), cFile(50u << 20), false);
     return failures;
 }

@@ -498,6 +498,11 @@ bool CTextAssist::completeWord(bool singleCandidate)
 
 // --- braces ---
 
+namespace {
+// How far from a brace its partner is looked for as the caret moves (bytes).
+constexpr long kBraceWindow = 256 * 1024;
+} // namespace
+
 void CTextAssist::onUpdateUi(int updated)
 {
     if (updated & (SB::SC_UPDATE_SELECTION | SB::SC_UPDATE_CONTENT))
@@ -517,7 +522,15 @@ void CTextAssist::highlightBraces()
         S(SB::SCI_SETHIGHLIGHTGUIDE, 0);
         return;
     }
-    const long partner = S(SB::SCI_BRACEMATCH, static_cast<unsigned long>(brace));
+    // Matched as the caret moves: the search stops a window's length from the brace, so a
+    // brace of a line of millions of characters costs no walk along the whole line. A
+    // partner beyond the window is neither shown nor called missing.
+    const long partner = S(SB::SCI_BRACEMATCH, static_cast<unsigned long>(brace), kBraceWindow);
+    if (partner == -2) {
+        S(SB::SCI_BRACEHIGHLIGHT, static_cast<unsigned long>(-1), -1);
+        S(SB::SCI_SETHIGHLIGHTGUIDE, 0);
+        return;
+    }
     if (partner < 0) {
         S(SB::SCI_BRACEBADLIGHT, static_cast<unsigned long>(brace));
         S(SB::SCI_SETHIGHLIGHTGUIDE, 0);
@@ -539,7 +552,11 @@ long CTextAssist::braceAt(long pos, bool before) const
     if (!isBracket(c))
         return -1;
     if (config_.braceStyle != 0) {
-        S(SB::SCI_COLOURISE, static_cast<unsigned long>(lineStart(view_->lineFromPosition(at))), at + 1);
+        // Styled on demand, from where the styling stopped: restyling from the start of the
+        // brace's line would lex the whole of a long line again.
+        const long styled = S(SB::SCI_GETENDSTYLED);
+        if (styled <= at)
+            S(SB::SCI_COLOURISE, static_cast<unsigned long>(lineStart(view_->lineFromPosition(styled))), at + 1);
         if (int(S(SB::SCI_GETSTYLEAT, static_cast<unsigned long>(at))) != config_.braceStyle)
             return -1;
     }

@@ -79,6 +79,12 @@ long CTextView::ansiLength(long start, long end) const
     end = std::min(end, length());
     if (end <= start)
         return 0;
+    // Counted on each side of the component's gap, which stays where the last edit put
+    // it: moving it would shift half of a big document, and the next key press would
+    // shift it back.
+    const long gap = call(SCI_GETGAPPOSITION);
+    if (start < gap && gap < end)
+        return ansiLength(start, gap) + ansiLength(gap, end);
     const auto* p = reinterpret_cast<const unsigned char*>(
         SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
     if (!p)
