@@ -22,7 +22,8 @@ namespace {
 constexpr int kNodeRole = Qt::UserRole;
 
 // The "Press new shortcut" field: the next key pressed with its modifiers becomes the
-// chord shown, instead of text. Tab and Shift+Tab alone still move the focus.
+// chord shown, instead of text. Tab and Shift+Tab alone still move the focus, and Escape
+// alone still closes the dialog.
 class CHotKeyEdit : public QLineEdit {
 public:
     CHotKeyEdit(std::function<void(QKeyEvent*)> onKey, QWidget* parent) : QLineEdit(parent), m_onKey(std::move(onKey))
@@ -33,15 +34,16 @@ public:
 protected:
     bool event(QEvent* e) override
     {
-        if (e->type() == QEvent::ShortcutOverride) {
+        if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(e)->key() != Qt::Key_Escape) {
             e->accept();   // every key comes here, none triggers a shortcut
             return true;
         }
         if (e->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(e);
-            const bool plainTab = (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)
-                               && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-            if (!plainTab) {
+            const bool plain = !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+            const bool passOn = plain && (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab
+                                          || (k->key() == Qt::Key_Escape && k->modifiers() == Qt::NoModifier));
+            if (!passOn) {
                 m_onKey(k);
                 return true;
             }

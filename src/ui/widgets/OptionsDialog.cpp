@@ -130,7 +130,7 @@ COptionsDialog::COptionsDialog(OptionsHost& host, int startPage, QWidget* parent
     selectPage(startPage);
     if (m_list->currentRow() < 0 && m_list->count() > 0)
         m_list->setCurrentRow(0);
-    resize(560, 440);
+    resize(720, 470);
 }
 
 COptionsDialog::~COptionsDialog()
