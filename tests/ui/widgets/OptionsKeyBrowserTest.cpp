@@ -161,6 +161,23 @@ TEST_F(OptionsKeyBrowserTest, KeyPageBindsRefusesAndRemovesKeysAndTheFrameTakesT
     EXPECT_EQ(dialogs.requests.size(), 1u);
 }
 
+TEST_F(OptionsKeyBrowserTest, TheShortcutFieldTakesEveryChordButEscapeAlone)
+{
+    start();
+    open(KeyPage);
+    clickNode({"File", "New"});
+    auto* field = control<QLineEdit>(KeyPage, 121);
+    QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), "Ctrl+Enter");
+    QTest::keyClick(field, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(field->text(), "Ctrl+Shift+Tab");
+    EXPECT_TRUE(dlg->isVisible());
+    QTest::keyClick(field, Qt::Key_Escape);
+    pump();
+    EXPECT_FALSE(dlg->isVisible()) << "Escape alone still closes the dialog";
+    EXPECT_FALSE(QFile::exists(keyMap()));
+}
+
 TEST_F(OptionsKeyBrowserTest, ToolKeysSurviveTheToolPageRenamingTheToolInTheSameSession)
 {
     start();
