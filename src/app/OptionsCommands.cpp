@@ -196,10 +196,18 @@ bool CAppOptionsHost::applyKeys(const ui::KeyPageModel& model, QString* error)
     const std::vector<cmd::AccelEntry> entries = model.keyMapEntries();
     // The tools' keys go to the tools as the Tool menu holds them now (tool i is command 600 + i).
     std::vector<std::pair<qint64, QString>> toolKeys;
+    // Only the tools whose keys changed, so that keys of menu commands alone never wait on velmo.db.
     CToolCommands* tc = m_frame.toolCommands();
+    const std::vector<cmd::AccelEntry> inForce = keyTable();
     for (const ui::KeyPageModel::ToolShortcut& t : model.toolShortcuts()) {
         const size_t index = size_t(t.command - cmd::ToolFirst);
-        if (tc && index < tc->loaded().size())
+        if (!tc || index >= tc->loaded().size())
+            continue;
+        std::vector<cmd::AccelEntry> current;
+        for (const cmd::AccelEntry& e : inForce)
+            if (e.cmd == t.command)
+                current.push_back(e);
+        if (keymap::toolShortcutValue(current) != t.value)
             toolKeys.emplace_back(tc->loaded()[index].id, t.value);
     }
 
