@@ -151,6 +151,11 @@ bool AppSettings::WriteValues(const QList<ProfileFile::Value>& values)
     return m_file.writeValues(values);
 }
 
+bool AppSettings::WriteChanges(const QList<ProfileFile::Value>& values, const QList<ProfileFile::Section>& sections)
+{
+    return m_file.writeChanges(values, sections);
+}
+
 QString AppSettings::Folder(int kind) const
 {
     switch (kind) {

@@ -63,6 +63,7 @@ public:
     void WriteSection(const QString& section, const QStringList& lines);
     // Several keys in one write: true when all are stored, false when none is.
     bool WriteValues(const QList<ProfileFile::Value>& values);
+    bool WriteChanges(const QList<ProfileFile::Value>& values, const QList<ProfileFile::Section>& sections);
 
     QString Folder(int kind) const;
     // Writes "EditorMask", "FindText", "ReplaceText" and "SearchMask".

@@ -16,7 +16,15 @@
 #include "search/widgets/FindView.h"
 #include "symbols/widgets/FunctionDocker.h"
 #include "templates/widgets/TemplateDocker.h"
+#include "app/FileBrowserCommands.h"
+#include "app/commands/Accelerators.h"
+#include "filebrowser/widgets/FileDocker.h"
+#include "platform/AtomicFile.h"
+#include "platform/Texts.h"
+#include "ui/KeyMap.h"
 #include "ui/widgets/OptionsDialog.h"
+
+#include <QFile>
 
 CAppOptionsHost::CAppOptionsHost(CMainFrame& frame) : m_frame(frame), m_settings(frame.settings()) {}
 
@@ -152,6 +160,103 @@ bool CAppOptionsHost::applyTools(tools::ToolPageModel& model)
         return false;
     tc->reload();   // the Tool menu and the tools' keys follow at once
     return true;
+}
+
+QStringList CAppOptionsHost::readSection(const QString& section) const
+{
+    return m_settings.ReadSection(section);
+}
+
+bool CAppOptionsHost::storeSections(const QList<options::SettingWrite>& writes,
+                                    const QList<options::SectionWrite>& sections)
+{
+    return m_settings.WriteChanges(writes, sections);
+}
+
+std::vector<cmd::AccelEntry> CAppOptionsHost::keyTable() const
+{
+    cmd::KeyDispatcher* keys = m_frame.keyDispatcher();
+    return keys ? keys->table() : std::vector<cmd::AccelEntry>();
+}
+
+std::vector<ui::KeyPageModel::Tool> CAppOptionsHost::keyTools() const
+{
+    std::vector<ui::KeyPageModel::Tool> out;
+    if (CToolCommands* tc = m_frame.toolCommands()) {
+        const auto& loaded = tc->loaded();
+        for (size_t i = 0; i < loaded.size(); ++i)
+            out.push_back({cmd::ToolFirst + int(i), loaded[i].name});
+    }
+    return out;
+}
+
+bool CAppOptionsHost::applyKeys(const ui::KeyPageModel& model, QString* error)
+{
+    const QString path = m_frame.keyMapFile();
+    const std::vector<cmd::AccelEntry> entries = model.keyMapEntries();
+    // The tools' keys go to the tools as the Tool menu holds them now (tool i is command 600 + i).
+    std::vector<std::pair<qint64, QString>> toolKeys;
+    // Only the tools whose keys changed, so that keys of menu commands alone never wait on velmo.db.
+    CToolCommands* tc = m_frame.toolCommands();
+    const std::vector<cmd::AccelEntry> inForce = keyTable();
+    for (const ui::KeyPageModel::ToolShortcut& t : model.toolShortcuts()) {
+        const size_t index = size_t(t.command - cmd::ToolFirst);
+        if (!tc || index >= tc->loaded().size())
+            continue;
+        std::vector<cmd::AccelEntry> current;
+        for (const cmd::AccelEntry& e : inForce)
+            if (e.cmd == t.command)
+                current.push_back(e);
+        if (keymap::toolShortcutValue(current) != t.value)
+            toolKeys.emplace_back(tc->loaded()[index].id, t.value);
+    }
+
+    QFile old(path);
+    const bool existed = old.exists();
+    const QByteArray before = existed && old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
+    QString fileError;
+    bool fileWritten = false;
+    auto writeFile = [&] {
+        fileWritten = keymap::write(path, entries, &fileError);
+        return fileWritten;
+    };
+    bool ok = false;
+    if (toolKeys.empty() || !tc) {
+        ok = writeFile();
+    } else {
+        tools::ToolStore& store = tc->store();
+        if (!store.isOpen())
+            store.open(tc->databasePath());
+        ok = store.setShortcuts(toolKeys, writeFile);
+        if (!ok && fileWritten) {
+            // The file went in but the tools' keys did not: the old file comes back.
+            if (existed)
+                atomicfile::write(path, before);
+            else
+                QFile::remove(path);
+        }
+        if (!ok && fileError.isEmpty())
+            fileError = texts::str(2400, "Execute %s failure")
+                            .replace(QLatin1String("%s"), QStringLiteral("UPDATE tools SET Shortcut=? WHERE ID=?"))
+                        + QStringLiteral(": ") + store.lastError();
+    }
+    if (!ok) {
+        if (error)
+            *error = fileError;
+        return false;
+    }
+    if (tc && !toolKeys.empty())
+        tc->reload();   // the Tool menu shows the tools' new keys
+    m_frame.LoadKeyMap();
+    return true;
+}
+
+void CAppOptionsHost::fileBrowserApplied()
+{
+    m_settings.fileViewList = m_settings.ReadString(
+        "FILEVIEW", m_settings.editorBit(EditorBits::FileBrowserBlackList) ? "BlackList" : "WhiteList");
+    if (CFileCommands* files = m_frame.fileCommands(); files && files->docker())
+        files->docker()->reloadSettings();
 }
 
 QString CAppOptionsHost::languageFolder() const

@@ -20,6 +20,12 @@ public:
     void checkForUpdate() override;
     void loadTools(tools::ToolPageModel& model) override;
     bool applyTools(tools::ToolPageModel& model) override;
+    QStringList readSection(const QString& section) const override;
+    bool storeSections(const QList<options::SettingWrite>& writes, const QList<options::SectionWrite>& sections) override;
+    std::vector<cmd::AccelEntry> keyTable() const override;
+    std::vector<ui::KeyPageModel::Tool> keyTools() const override;
+    bool applyKeys(const ui::KeyPageModel& model, QString* error) override;
+    void fileBrowserApplied() override;
     QString languageFolder() const override;
 
 private:

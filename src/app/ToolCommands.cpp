@@ -104,7 +104,7 @@ void CToolCommands::reload()
     for (size_t i = 0; i < rows.size(); ++i) {
         const tools::ToolRecord& t = rows[i];
         const int id = cmd::ToolFirst + int(i);
-        m_loaded.push_back({t.id, t.flags, t.filters});
+        m_loaded.push_back({t.id, t.flags, t.filters, t.name});
         const std::vector<cmd::AccelEntry> keys = cmd::toolAccelerators(t.shortcut, id);
         m_keys.insert(m_keys.end(), keys.begin(), keys.end());
         if (!menu)

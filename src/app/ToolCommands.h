@@ -50,12 +50,16 @@ public:
     QString batchPath() const;
     tools::ToolStore& store() { return m_store; }
 
-private:
+    // The tools as last loaded, tool i being command 600 + i.
     struct Loaded {
         qint64 id = 0;
         int flags = 0;
         QString filters;
+        QString name;
     };
+    const std::vector<Loaded>& loaded() const { return m_loaded; }
+
+private:
     void run(size_t index);
     bool send(const QString& toolName, const QStringList& lines, int flags);
 

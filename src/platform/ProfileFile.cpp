@@ -355,15 +355,14 @@ bool ProfileFile::removeKey(const QString& section, const QString& key)
     return true;
 }
 
-bool ProfileFile::writeSection(const QString& sectionIn, const QStringList& lines)
+namespace {
+
+// Empties the section and fills it with `lines` in place (a new section goes at the end).
+bool replaceSection(Parsed& p, const QString& sectionIn, const QStringList& lines)
 {
-    if (!writable(m_path))
-        return false;
-    FileLock lock(m_path);   // another instance may be writing the same file
     const QString section = clean(sectionIn, true);
     if (section.isEmpty())
         return false;
-    Parsed p = load(m_path);
     Range r = findSection(p, section);
     std::vector<Line> body;
     for (const QString& l : lines) {
@@ -375,7 +374,7 @@ bool ProfileFile::writeSection(const QString& sectionIn, const QStringList& line
         ensureEndsWithNewline(p);
         p.lines.push_back(makeLine('[' + section + ']', p.newline));
         p.lines.insert(p.lines.end(), body.begin(), body.end());
-        return save(m_path, p);
+        return true;
     }
     // Keep the blank lines that separate this section from the next one.
     qsizetype bodyEnd = insertionPoint(p, r);
@@ -383,5 +382,35 @@ bool ProfileFile::writeSection(const QString& sectionIn, const QStringList& line
         p.lines[size_t(r.header)].ending = p.newline;
     p.lines.erase(p.lines.begin() + r.header + 1, p.lines.begin() + bodyEnd);
     p.lines.insert(p.lines.begin() + r.header + 1, body.begin(), body.end());
+    return true;
+}
+
+} // namespace
+
+bool ProfileFile::writeSection(const QString& section, const QStringList& lines)
+{
+    if (!writable(m_path))
+        return false;
+    FileLock lock(m_path);   // another instance may be writing the same file
+    Parsed p = load(m_path);
+    if (!replaceSection(p, section, lines))
+        return false;
+    return save(m_path, p);
+}
+
+bool ProfileFile::writeChanges(const QList<Value>& values, const QList<Section>& sections)
+{
+    if (values.isEmpty() && sections.isEmpty())
+        return true;
+    if (!writable(m_path))
+        return false;
+    FileLock lock(m_path);   // another instance may be writing the same file
+    Parsed p = load(m_path);
+    for (const Section& s : sections)
+        if (!replaceSection(p, s.section, s.lines))
+            return false;
+    for (const Value& v : values)
+        if (!setKey(p, v.section, v.key, v.value))
+            return false;
     return save(m_path, p);
 }

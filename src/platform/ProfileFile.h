@@ -35,6 +35,12 @@ public:
     bool removeKey(const QString& section, const QString& key);
     // Empties the section and fills it with `lines` in place (a new section goes at the end).
     bool writeSection(const QString& section, const QStringList& lines);
+    // Whole sections replaced and keys set in one write: all of them are stored, or none.
+    struct Section {
+        QString section;
+        QStringList lines;
+    };
+    bool writeChanges(const QList<Value>& values, const QList<Section>& sections);
 
     // Parses an integer the way profile reads do.
     static int parseInt(const QString& text, int def);

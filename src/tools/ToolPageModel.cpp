@@ -141,7 +141,14 @@ ToolPageModel::Enabling ToolPageModel::enabling() const
 bool ToolPageModel::apply(ToolStore& store)
 {
     m_error.clear();
-    if (!store.replaceAll(m_rows)) {
+    // The page does not edit keys: each tool keeps the keys stored for it now, which the
+    // Key page may have changed since this copy was read.
+    std::vector<ToolRecord> rows = m_rows;
+    for (ToolRecord& t : rows)
+        if (t.id)
+            if (const std::optional<ToolRecord> stored = store.read(t.id))
+                t.shortcut = stored->shortcut;
+    if (!store.replaceAll(rows)) {
         m_error = store.lastError();
         if (m_error.isEmpty())
             m_error = QStringLiteral("velmo.db is not open");

@@ -106,4 +106,25 @@ bool ToolStore::replaceAll(const std::vector<ToolRecord>& rows)
     return false;
 }
 
+bool ToolStore::setShortcuts(const std::vector<std::pair<qint64, QString>>& values,
+                             const std::function<bool()>& beforeCommit)
+{
+    m_error.clear();
+    if (!run(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    bool ok = true;
+    for (size_t i = 0; ok && i < values.size(); ++i)
+        ok = run(QStringLiteral("UPDATE tools SET Shortcut=? WHERE ID=?"), {values[i].second, values[i].first});
+    if (ok && beforeCommit && !beforeCommit()) {
+        m_db.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    if (ok && run(QStringLiteral("COMMIT")))
+        return true;
+    const QString error = m_error;
+    m_db.exec(QStringLiteral("ROLLBACK"));
+    m_error = error;
+    return false;
+}
+
 } // namespace tools

@@ -6,7 +6,9 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tools {
@@ -54,6 +56,11 @@ public:
     // table is left as it was and false is returned (lastError() tells why). The rows get
     // new IDs.
     bool replaceAll(const std::vector<ToolRecord>& rows);
+    // Sets the Shortcut column of the tools with the given IDs, in one transaction.
+    // `beforeCommit` runs last inside it: when it returns false (or a statement fails)
+    // nothing is stored. A missing ID changes nothing.
+    bool setShortcuts(const std::vector<std::pair<qint64, QString>>& values,
+                      const std::function<bool()>& beforeCommit = {});
 
     const QString& lastError() const { return m_error; }
 

@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
 namespace keymap {
 namespace {
 
@@ -74,6 +78,13 @@ std::optional<std::vector<AccelEntry>> read(const QString& path)
 
 bool write(const QString& path, const std::vector<AccelEntry>& entries, QString* error)
 {
+    // A key map the user made read-only stays as it is, as velmo.ini does.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(S_ISREG(st.st_mode) ? EACCES : EISDIR));
+        return false;
+    }
     return atomicfile::write(path, encode(entries), error);
 }
 

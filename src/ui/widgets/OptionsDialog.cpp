@@ -28,12 +28,13 @@ PageEntry entry(int id)
 
 const std::vector<PageEntry>& pageList()
 {
-    // TODO: the Key, Favorite and File Window pages join in their places
-    // (after Color, after Key, after Update).
+    // The Key page applies before the Tool page: it stores the tools' keys under the tools
+    // as they are now, and the Tool page then keeps every tool's stored keys.
     static const std::vector<PageEntry> pages = {
-        entry<CGeneralPage>(GeneralPage), entry<CMDIPage>(DocumentPage), entry<CEditPage>(EditPage),
-        entry<CFontPage>(FontPage),       entry<CColorPage>(ColorPage),  entry<CMacroPage>(MacroPage),
-        entry<CToolPage>(ToolPage),       entry<CMUIPage>(MuiPage),      entry<CUpdatePage>(UpdatePage),
+        entry<CGeneralPage>(GeneralPage), entry<CMDIPage>(DocumentPage),      entry<CEditPage>(EditPage),
+        entry<CFontPage>(FontPage),       entry<CColorPage>(ColorPage),       entry<CKeyPage>(KeyPage),
+        entry<CFavPage>(FavoritePage),    entry<CMacroPage>(MacroPage),       entry<CToolPage>(ToolPage),
+        entry<CMUIPage>(MuiPage),         entry<CUpdatePage>(UpdatePage),     entry<CFileViewPage>(FileWindowPage),
     };
     return pages;
 }
@@ -129,7 +130,7 @@ COptionsDialog::COptionsDialog(OptionsHost& host, int startPage, QWidget* parent
     selectPage(startPage);
     if (m_list->currentRow() < 0 && m_list->count() > 0)
         m_list->setCurrentRow(0);
-    resize(560, 440);
+    resize(720, 470);
 }
 
 COptionsDialog::~COptionsDialog()
@@ -179,10 +180,15 @@ bool COptionsDialog::applyChanged()
         if (!p->isCreated() || !p->isChanged())
             continue;
         QString error;
-        if (!p->apply(&error))
+        if (!p->apply(&error)) {
             errors << error;
-        else if (p->dialogId() == EditPage)
+            continue;
+        }
+        if (p->dialogId() == EditPage)
             m_editApplied = true;
+        for (auto& other : m_pages)
+            if (other != p && other->isCreated())
+                other->otherPageApplied(p->dialogId());
     }
     if (!errors.isEmpty())
         seams::message(this, errors.join(QLatin1Char('\n')), seams::MB_OK | seams::MB_ICONWARNING);

@@ -3,12 +3,15 @@
 // one all-or-nothing write of it, and the places where applied values take effect.
 #include "platform/ProfileFile.h"
 
+#include "ui/KeyPage.h"
+
 #include <QList>
 
 namespace tools {
 class ToolPageModel;
 }
 #include <QString>
+#include <QStringList>
 
 namespace options {
 
@@ -32,6 +35,7 @@ struct Values {
 };
 
 using SettingWrite = ProfileFile::Value;
+using SectionWrite = ProfileFile::Section;
 
 // The pages, by their dialog number.
 enum PageId : int {
@@ -48,6 +52,10 @@ public:
     virtual int readInt(const QString& section, const QString& key, int def) const = 0;
     // Writes every entry to velmo.ini at once: true when all are stored, false when none is.
     virtual bool store(const QList<SettingWrite>& writes) = 0;
+    // The lines of a section of velmo.ini, and keys and whole sections written at once
+    // (all stored, or none).
+    virtual QStringList readSection(const QString& section) const = 0;
+    virtual bool storeSections(const QList<SettingWrite>& writes, const QList<SectionWrite>& sections) = 0;
     // After a page's values were stored: they take effect in memory and wherever they show at once.
     virtual void valuesApplied(int page, const Values& values) = 0;
     // After the font schemes were stored: scheme `curSel` becomes the base style again.
@@ -60,6 +68,15 @@ public:
     // tools' keys follow at once). False when nothing was stored; the model says why.
     virtual void loadTools(tools::ToolPageModel& model) = 0;
     virtual bool applyTools(tools::ToolPageModel& model) = 0;
+    // The Key page: a copy of the keys in force and the user tools of the Tool menu.
+    virtual std::vector<cmd::AccelEntry> keyTable() const = 0;
+    virtual std::vector<ui::KeyPageModel::Tool> keyTools() const = 0;
+    // Writes keymap.key and the tools' keys, all or nothing, and the frame takes the keys at
+    // once. False with `error` set when nothing was stored.
+    virtual bool applyKeys(const ui::KeyPageModel& model, QString* error) = 0;
+    // After the File Window or Favorite page was stored: the list in force and the file
+    // panel follow the settings.
+    virtual void fileBrowserApplied() = 0;
     // The folder of the translation files.
     virtual QString languageFolder() const = 0;
 };

@@ -45,6 +45,8 @@ public:
     virtual bool apply(QString* error) = 0;
     // The dialog closes without applying.
     virtual void cancel() {}
+    // Another page of the dialog was stored (the Key page follows the Tool page's tools).
+    virtual void otherPageApplied(int page) { (void)page; }
     // Makes the page's window in `area`; `changed` is called on every later change.
     QWidget* create(QWidget* area, std::function<void()> changed);
     void destroy();

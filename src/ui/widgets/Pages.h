@@ -9,7 +9,9 @@
 
 #include "language/StyleDefinition.h"
 #include "shell/ShellIntegration.h"
+#include "filebrowser/Favorites.h"
 #include "tools/ToolPageModel.h"
+#include "ui/KeyPage.h"
 #include "ui/MuiPage.h"
 
 #include <memory>
@@ -20,6 +22,8 @@ class QPlainTextEdit;
 class QToolButton;
 class QLineEdit;
 class QSlider;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace options {
 
@@ -138,6 +142,74 @@ protected:
 
 private:
     QLineEdit* m_fields[3] = {nullptr, nullptr, nullptr};
+};
+
+// The keys of the menu commands: a tree of the main menu, the selected command's keys, a
+// field that takes the next key pressed, and "-" / "+". Applying writes keymap.key and the
+// tools' keys.
+class CKeyPage : public COptionsPage {
+public:
+    explicit CKeyPage(OptionsHost& host) : COptionsPage(host, KeyPage, "Key") {}
+    bool apply(QString* error) override;
+    void otherPageApplied(int page) override;
+    const ui::KeyPageModel* model() const { return m_model.get(); }
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    void fillTree();
+    void showSelected();
+    void addKey();
+    void removeKey();
+
+    std::unique_ptr<ui::KeyPageModel> m_model;
+    QTreeWidget* m_tree = nullptr;
+    QListWidget* m_keys = nullptr;
+    QLineEdit* m_hotkey = nullptr;
+    QToolButton* m_minus = nullptr;
+    QToolButton* m_plus = nullptr;
+    QLabel* m_keysLabel = nullptr;
+    QLabel* m_hotkeyLabel = nullptr;
+};
+
+// The favourite folders of the file panel ([FAVORITE] 1 to 100).
+class CFavPage : public COptionsPage {
+public:
+    explicit CFavPage(OptionsHost& host) : COptionsPage(host, FavoritePage, "Favorite") {}
+    bool apply(QString* error) override;
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    void refill();
+    void refresh();
+
+    filebrowser::FavoritesModel m_model;
+    bool m_filling = false;
+    QListWidget* m_list = nullptr;
+    QLineEdit* m_path = nullptr;
+    QToolButton* m_browse = nullptr;
+    QToolButton *m_new = nullptr, *m_delete = nullptr, *m_up = nullptr, *m_down = nullptr;
+};
+
+// What a double click in the file panel opens in the editor, and the entries of its filter box.
+class CFileViewPage : public COptionsPage {
+public:
+    explicit CFileViewPage(OptionsHost& host) : COptionsPage(host, FileWindowPage, "File Window") {}
+    bool apply(QString* error) override;
+
+protected:
+    void setup(QWidget* page) override;
+
+private:
+    filebrowser::FileWindowModel m_model;
+    QRadioButton* m_white = nullptr;
+    QRadioButton* m_black = nullptr;
+    QLineEdit* m_whiteList = nullptr;
+    QLineEdit* m_blackList = nullptr;
+    QPlainTextEdit* m_filters = nullptr;
 };
 
 // The user tools: the page edits its own copy of the tool table, written on Apply.

@@ -79,6 +79,7 @@ void CToolPage::setup(QWidget* page)
     m_command = new QPlainTextEdit(page);
     m_command->setObjectName(QStringLiteral("id1209"));
     m_command->setTabChangesFocus(true);
+    m_command->setLineWrapMode(QPlainTextEdit::NoWrap);   // a command line is not broken inside a word
     m_command->setMaximumHeight(m_command->fontMetrics().lineSpacing() * 4 + 12);
     grid->addWidget(m_command, 2, 2);
     auto* commandButtons = new QVBoxLayout;

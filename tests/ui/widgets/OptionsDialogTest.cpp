@@ -20,7 +20,8 @@ TEST_F(OptionsDialogTest, ListsThePagesAndMakesEachWhenFirstShown)
     QStringList names;
     for (int i = 0; i < list->count(); ++i)
         names << list->item(i)->text();
-    EXPECT_EQ(names, QStringList({"General", "Document", "Edit", "Font", "Color", "Macro", "Tool", "MUI", "Update"}));
+    EXPECT_EQ(names, QStringList({"General", "Document", "Edit", "Font", "Color", "Key", "Favorite", "Macro", "Tool",
+                                  "MUI", "Update", "File Window"}));
     EXPECT_EQ(dlg->windowTitle(), "Options");
     EXPECT_EQ(dlg->currentPage(), GeneralPage);
     EXPECT_TRUE(dlg->page(GeneralPage)->isCreated());
@@ -39,7 +40,8 @@ TEST_F(OptionsDialogTest, ListsThePagesAndMakesEachWhenFirstShown)
     EXPECT_TRUE(dlg->page(EditPage)->window()->isVisible());
     EXPECT_FALSE(dlg->page(GeneralPage)->window()->isVisible());
     // Visiting every page changes nothing.
-    for (int p : {DocumentPage, FontPage, ColorPage, MacroPage, UpdatePage, GeneralPage})
+    for (int p : {DocumentPage, FontPage, ColorPage, KeyPage, FavoritePage, MacroPage, ToolPage, MuiPage, UpdatePage,
+                  FileWindowPage, GeneralPage})
         select(p);
     EXPECT_FALSE(button(100)->isEnabled());
 
@@ -58,10 +60,8 @@ TEST_F(OptionsDialogTest, ListsThePagesAndMakesEachWhenFirstShown)
 TEST_F(OptionsDialogTest, OpensAtThePageTheCommandNames)
 {
     start();
-    const std::pair<int, int> cases[] = {{686, GeneralPage}, {687, ToolPage}, {689, FontPage}, {691, DocumentPage},
-                                         // pages still to come open the dialog at its first page
-                                         {688, GeneralPage}, {690, GeneralPage},
-                                         {692, GeneralPage}};
+    const std::pair<int, int> cases[] = {{686, GeneralPage}, {687, ToolPage},     {688, KeyPage},        {689, FontPage},
+                                         {690, FavoritePage}, {691, DocumentPage}, {692, FileWindowPage}};
     for (auto [command, page] : cases) {
         open(pageForCommand(command));
         EXPECT_EQ(dlg->currentPage(), page) << command;
