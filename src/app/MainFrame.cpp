@@ -229,7 +229,13 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
     QTimer::singleShot(0, this, &CMainFrame::deferredStartup);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // A frame may go without being closed: while its widgets are taken down, the document
+    // area's activations must not reach members already destroyed (the status panes).
+    if (m_area)
+        m_area->disconnect(this);
+}
 
 void CMainFrame::restorePlacement()
 {

@@ -362,3 +362,21 @@ TEST_F(FrameTest, Screenshot)
 }
 
 } // namespace
+
+TEST_F(FrameTest, AFrameDestroyedWithoutClosingLeavesNothingBehindThatUsesIt)
+{
+    // A frame can go without its close (an embedding program, a failed start): its
+    // documents and panels go with it and nothing reaches parts of it already gone.
+    start();
+    CChildFrame* a = frame->OpenFile(write("a.txt", "alpha\n"));
+    frame->OpenFile(write("b.txt", "beta\n"));
+    ASSERT_TRUE(a && a->textView());
+    frame->show();
+    frame->activateWindow();
+    a->textView()->setFocus();
+    QTest::keyClicks(a->textView(), "x");
+    pump();
+    frame.reset();
+    pump();
+    SUCCEED();
+}
