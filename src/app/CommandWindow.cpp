@@ -50,7 +50,9 @@ CCommandWindow::~CCommandWindow() { shutdown(); }
 
 bool CCommandWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view && event->type() == QEvent::Show && !m_shuttingDown)
+    // The event type first: while the pane is being destroyed it still sends events, and
+    // reading the guarded pointer then casts a half-destroyed widget to its own class.
+    if (event->type() == QEvent::Show && !m_shuttingDown && watched == m_view)
         QTimer::singleShot(0, this, [this] { ensureStarted(); });
     return QObject::eventFilter(watched, event);
 }
