@@ -319,16 +319,7 @@ bool ProfileFile::writeString(const QString& section, const QString& key, const 
 
 bool ProfileFile::writeValues(const QList<Value>& values)
 {
-    if (values.isEmpty())
-        return true;
-    if (!writable(m_path))
-        return false;
-    FileLock lock(m_path);   // another instance may be writing the same file
-    Parsed p = load(m_path);
-    for (const Value& v : values)
-        if (!setKey(p, v.section, v.key, v.value))
-            return false;
-    return save(m_path, p);
+    return writeChanges(values, {});
 }
 
 bool ProfileFile::writeInt(const QString& section, const QString& key, int value)

@@ -98,9 +98,14 @@ bool ToolStore::replaceAll(const std::vector<ToolRecord>& rows)
         ok = run(QStringLiteral("INSERT INTO tools (Name, Command, Dir, Shortcut, Filters, Flags) VALUES (?,?,?,?,?,?)"),
                  {t.name, t.command, t.dir, t.shortcut, t.filters, t.flags});
     }
+    return commitOrRollBack(ok);
+}
+
+bool ToolStore::commitOrRollBack(bool ok)
+{
     if (ok && run(QStringLiteral("COMMIT")))
         return true;
-    const QString error = m_error;
+    const QString error = m_error;   // the first failure is the one to report
     m_db.exec(QStringLiteral("ROLLBACK"));
     m_error = error;
     return false;
@@ -119,12 +124,7 @@ bool ToolStore::setShortcuts(const std::vector<std::pair<qint64, QString>>& valu
         m_db.exec(QStringLiteral("ROLLBACK"));
         return false;
     }
-    if (ok && run(QStringLiteral("COMMIT")))
-        return true;
-    const QString error = m_error;
-    m_db.exec(QStringLiteral("ROLLBACK"));
-    m_error = error;
-    return false;
+    return commitOrRollBack(ok);
 }
 
 } // namespace tools

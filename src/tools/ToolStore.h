@@ -70,6 +70,8 @@ public:
 
 private:
     bool run(const QString& sql, const QVariantList& params = {}, const SqliteDb::RowHandler& onRow = {});
+    // Commits the open transaction when `ok`; otherwise, or when the commit fails, rolls it back.
+    bool commitOrRollBack(bool ok);
 
     SqliteDb m_db;
     QString m_error;
