@@ -178,8 +178,9 @@ ChecksumResult computeChecksums(const QString& path, const std::atomic_bool* abo
                 ring.endRead(i);
             }
         };
-        workerA = std::thread([&] { consume([&](QByteArrayView b) { sums.stageA(b); }); });
-        workerB = std::thread([&] { consume([&](QByteArrayView b) { sums.stageB(b); }); });
+        // The workers outlive this block: each takes its own copy of `consume`.
+        workerA = std::thread([consume, &sums] { consume([&](QByteArrayView b) { sums.stageA(b); }); });
+        workerB = std::thread([consume, &sums] { consume([&](QByteArrayView b) { sums.stageB(b); }); });
     }
     // Every path out of the loop closes the ring and waits for the workers.
     ChecksumStatus status = ChecksumStatus::Ok;
