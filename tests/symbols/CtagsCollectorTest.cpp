@@ -1,5 +1,6 @@
 // A job's tags handed to a collector on the worker as they are read, and the tagger's
 // environment; with the real tagger and scripted stand-ins on PATH.
+#include "CtagsStandIn.h"
 #include "symbols/CtagsRunner.h"
 #include "symbols/SymbolModels.h"
 
@@ -16,33 +17,16 @@ using namespace symbols;
 
 namespace {
 
-struct CtagsCollectorTest : ::testing::Test {
-    QTemporaryDir dir;
-    QByteArray savedPath = qgetenv("PATH");
+struct CtagsCollectorTest : CtagsStandInTest {
     QByteArray savedTunables = qgetenv("GLIBC_TUNABLES");
 
     void TearDown() override
     {
-        qputenv("PATH", savedPath);
+        CtagsStandInTest::TearDown();
         if (savedTunables.isNull())
             qunsetenv("GLIBC_TUNABLES");
         else
             qputenv("GLIBC_TUNABLES", savedTunables);
-    }
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return path;
-    }
-    void standIn(const QByteArray& script)
-    {
-        const QString path = write("bin/ctags", "#!/bin/sh\n" + script);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("PATH", QFile::encodeName(dir.filePath("bin")) + ":/usr/bin:/bin");
     }
     static CtagsRequest request(const QString& path)
     {

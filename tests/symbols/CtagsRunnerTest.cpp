@@ -1,5 +1,6 @@
 // The real tagger on real files of several languages, and scripted stand-ins on PATH for
 // a tagger that prints garbage, hangs, writes only to standard error, or is missing.
+#include "CtagsStandIn.h"
 #include "symbols/CtagsRunner.h"
 
 #include <QCoreApplication>
@@ -15,29 +16,7 @@ using namespace symbols;
 
 namespace {
 
-struct CtagsRunnerTest : ::testing::Test {
-    QTemporaryDir dir;
-    QByteArray savedPath = qgetenv("PATH");
-
-    void TearDown() override { qputenv("PATH", savedPath); }
-
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return path;
-    }
-    // A stand-in "ctags" that runs this shell script; PATH then holds only its folder
-    // and the system folders.
-    void standIn(const QByteArray& script)
-    {
-        const QString path = write("bin/ctags", "#!/bin/sh\n" + script);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("PATH", QFile::encodeName(dir.filePath("bin")) + ":/usr/bin:/bin");
-    }
+struct CtagsRunnerTest : CtagsStandInTest {
     static CtagsOutcome run(const QString& path, const std::string& lexer, CtagsBounds bounds = {})
     {
         CtagsRequest r;
