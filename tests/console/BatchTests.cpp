@@ -3,6 +3,7 @@
 // code name.rc when that file exists.
 #include <QCoreApplication>
 #include "BatchProcess.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,8 @@
 
 namespace {
 
-const QString batchDir = QStringLiteral(VELMO_SOURCE_DIR "/tests/console/batch");
-const QString velmocmd = QStringLiteral(VELMO_BINARY_DIR "/bin/velmocmd");
+const QString batchDir = testpaths::source("/tests/console/batch");
+const QString velmocmd = testpaths::binary("/bin/velmocmd");
 
 std::vector<std::string> scripts()
 {

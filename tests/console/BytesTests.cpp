@@ -4,6 +4,7 @@
 // interpreter goes on. Everything runs through the built velmocmd in temporary folders.
 #include "console/Environment.h"
 #include "console/Labels.h"
+#include "TestPaths.h"
 
 #include <QTemporaryDir>
 
@@ -21,7 +22,7 @@
 
 namespace {
 
-const std::string velmocmd = VELMO_BINARY_DIR "/bin/velmocmd";
+const std::string velmocmd = testpaths::binary("/bin/velmocmd").toStdString();
 
 struct Outcome {
     std::string output; // standard output and standard error

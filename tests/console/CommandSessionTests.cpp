@@ -1,6 +1,7 @@
 // The command window's session without a widget: a real pseudo-terminal, the real
 // interpreter on its thread and real programs. Keys in, screen rows out.
 #include "console/CommandSession.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,7 +30,7 @@ struct SessionTest : ::testing::Test {
         CommandSession::Options o;
         o.environment = Environment::fromProcess();
         o.currentDirectory = dir.path().toStdU16String();
-        o.comspec = u"" VELMO_BINARY_DIR "/bin/velmocmd";
+        o.comspec = testpaths::binary("/bin/velmocmd").toStdU16String();
         o.settings.completionChar = completionChar;
         o.arguments = std::move(arguments);
         o.aboutText = u"About line one\r\nAbout line two\r\n";

@@ -3,6 +3,7 @@
 // the clock or change the console's colours (in process, with a fixed clock).
 #include "console/Interpreter.h"
 #include "platform/Seams.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +22,7 @@ using namespace console;
 
 namespace {
 
-const QString velmocmd = QStringLiteral(VELMO_BINARY_DIR "/bin/velmocmd");
+const QString velmocmd = testpaths::binary("/bin/velmocmd");
 
 void writeFile(const QString& path, const QByteArray& data)
 {

@@ -2,6 +2,7 @@
 // file names that look like commands: batch files run through the real velmocmd in a
 // temporary folder holding one hostile file; no name may run a command.
 #include "BatchProcess.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,7 @@
 
 namespace {
 
-const QString velmocmd = QStringLiteral(VELMO_BINARY_DIR "/bin/velmocmd");
+const QString velmocmd = testpaths::binary("/bin/velmocmd");
 
 // Each name, were it pasted into the command text, would run "touch X".
 const char* const hostileNames[] = {

@@ -3,6 +3,7 @@
 // programs, start-up switches, settings from the registry store and completion.
 #include "console/Interpreter.h"
 #include "platform/Registry.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +33,7 @@ struct Session {
         o.environment.set(u"PATH", u"/usr/bin:/bin");
         o.environment.set(u"PROMPT", u"$G");
         o.currentDirectory = fromQ(dir.path());
-        o.comspec = u(VELMO_BINARY_DIR "/bin/velmocmd");
+        o.comspec = testpaths::binary("/bin/velmocmd").toStdU16String();
         o.settings = settings;
         interp = std::make_unique<Interpreter>(std::move(o));
     }

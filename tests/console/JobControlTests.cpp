@@ -3,6 +3,7 @@
 // command and never becomes its data, and line reads stay within the line limit.
 #include "ProcessHarness.h"
 #include "console/Interpreter.h"
+#include "TestPaths.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -189,7 +190,7 @@ struct Session {
         o.environment.set(u"PATH", u"/usr/bin:/bin");
         o.environment.set(u"PROMPT", u"$G");
         o.currentDirectory = fromQ(dir.path());
-        o.comspec = u(VELMO_BINARY_DIR "/bin/velmocmd");
+        o.comspec = testpaths::binary("/bin/velmocmd").toStdU16String();
         interp = std::make_unique<Interpreter>(std::move(o));
     }
     std::string output() const { return toUtf8(con.output()); }

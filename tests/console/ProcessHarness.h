@@ -22,12 +22,13 @@
 #include <unistd.h>
 #include <utility>
 #include <vector>
+#include "TestPaths.h"
 
 namespace console::test {
 
 constexpr auto HangGuard = std::chrono::seconds(20);
 
-inline std::string velmocmdPath() { return VELMO_BINARY_DIR "/bin/velmocmd"; }
+inline std::string velmocmdPath() { return testpaths::binary("/bin/velmocmd").toStdString(); }
 
 // One line of /proc/<pid>/stat and the command line.
 struct ProcessInfo {

@@ -2,6 +2,7 @@
 #include "TestApp.h"
 #include "language/LanguageStyler.h"
 #include "language/LexerAliases.h"
+#include "TestPaths.h"
 
 #include <Qsci/qsciscintillabase.h>
 #include <QDir>
@@ -16,7 +17,7 @@ using SB = QsciScintillaBase;
 
 namespace {
 
-QString PropertiesFolder() { return QStringLiteral(VELMO_SOURCE_DIR "/data/properties"); }
+QString PropertiesFolder() { return testpaths::source("/data/properties"); }
 
 class ShippedConfig : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 // reads back. Only our own entries are ever removed.
 #include "shell/ShellFiles.h"
 #include "shell/ShellIntegration.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,7 +146,7 @@ TEST_F(Shell, InstalledLauncherMatchesTheUsersOne)
 {
     // The launcher installed for everyone and the user's copy differ only in the program
     // path and our marker.
-    QByteArray installed = readAll(QStringLiteral(VELMO_SOURCE_DIR "/dist/velmo.desktop"));
+    QByteArray installed = readAll(testpaths::source("/dist/velmo.desktop"));
     QByteArray user = userDesktopEntry(QStringLiteral("velmo"));
     user.replace("Exec=\"velmo\" %F", "Exec=velmo %F");
     user.replace("X-Velmo-Shell=browser\n", "");

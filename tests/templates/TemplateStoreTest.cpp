@@ -4,6 +4,7 @@
 #include "templates/TemplateStore.h"
 
 #include "SqliteCli.h"
+#include "TestPaths.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -153,7 +154,7 @@ TEST(TemplateStoreFile, NoDatabaseMeansNothingIsDoneAndNothingWritten)
 
 TEST(TemplateStoreFile, TheShippedDatabaseHoldsTemplatesForSeveralLanguages)
 {
-    const QString shipped = QStringLiteral(VELMO_BINARY_DIR "/share/velmo/velmo.db");
+    const QString shipped = testpaths::binary("/share/velmo/velmo.db");
     ASSERT_TRUE(QFile::exists(shipped));
     QTemporaryDir dir;
     const QString copy = dir.filePath("velmo.db");

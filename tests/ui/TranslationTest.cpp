@@ -5,6 +5,7 @@
 #include "app/commands/MenuModel.h"
 #include "platform/Texts.h"
 #include "ui/Translation.h"
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +19,7 @@ namespace {
 
 QString shipped(const char* name)
 {
-    return QStringLiteral(VELMO_SOURCE_DIR "/data/language/") + QLatin1String(name);
+    return testpaths::source("/data/language/") + QLatin1String(name);
 }
 
 QByteArray wrap(const QByteArray& body, const QByteArray& declaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>")
@@ -93,7 +94,7 @@ TEST(ShippedTranslations, TheCheckScriptFindsEveryTextOfTheProgram)
 {
     // The script collects every text of the sources and reports any a file lacks.
     QProcess p;
-    p.start(QStringLiteral("python3"), {QStringLiteral(VELMO_SOURCE_DIR "/scripts/check-translations")});
+    p.start(QStringLiteral("python3"), {testpaths::source("/scripts/check-translations")});
     ASSERT_TRUE(p.waitForFinished(120000));
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     EXPECT_EQ(p.exitCode(), 0) << out.toStdString() << p.readAllStandardError().toStdString();
@@ -113,7 +114,7 @@ TEST(ShippedTranslations, TheCheckScriptFindsEveryTextOfTheProgram)
     outFile.write(bytes);
     outFile.close();
     QProcess q;
-    q.start(QStringLiteral("python3"), {QStringLiteral(VELMO_SOURCE_DIR "/scripts/check-translations"), outFile.fileName()});
+    q.start(QStringLiteral("python3"), {testpaths::source("/scripts/check-translations"), outFile.fileName()});
     ASSERT_TRUE(q.waitForFinished(120000));
     EXPECT_EQ(q.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(q.readAllStandardOutput()).contains(QLatin1String("missing string 1191")));

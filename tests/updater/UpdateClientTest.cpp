@@ -7,6 +7,7 @@
 #include "updater/UpdateClient.h"
 #include "updater/VersionRecord.h"
 #include "updater/app/UpdateDialog.h"
+#include "TestPaths.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -69,8 +70,8 @@ protected:
     // A copy of the built update client under `name`, its version record set to `v`.
     QString installTarget(const QString& name, const Version& v)
     {
-        QByteArray bytes = readAll(QStringLiteral(VELMO_BINARY_DIR "/bin/velmoupd"));
-        const auto built = readProgramVersion(QStringLiteral(VELMO_BINARY_DIR "/bin/velmoupd"));
+        QByteArray bytes = readAll(testpaths::binary("/bin/velmoupd"));
+        const auto built = readProgramVersion(testpaths::binary("/bin/velmoupd"));
         EXPECT_TRUE(built.has_value());
         const QByteArray from = makeVersionRecord(*built);
         const qsizetype at = bytes.indexOf(from);
@@ -231,7 +232,7 @@ TEST_F(UpdateClient, MessagesUnlessSilentAndHostileInstallerNames)
 TEST_F(UpdateClient, TheProgramAsAProcess)
 {
     const QString client = programDir.filePath("velmoupd");
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VELMO_BINARY_DIR "/bin/velmoupd"), client));
+    ASSERT_TRUE(QFile::copy(testpaths::binary("/bin/velmoupd"), client));
     answer("setup_3.1.0.9.exe\nhttp://a/\n");
     QProcessEnvironment penv = QProcessEnvironment::systemEnvironment();
     penv.insert("VELMO_UPDATE_SERVER", server.hostPort());

@@ -2,6 +2,7 @@
 // request's fields, the progress rule and the version record in program files.
 #include "updater/UpdateProtocol.h"
 #include "updater/VersionRecord.h"
+#include "TestPaths.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -18,7 +19,7 @@ Version v(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
 }
 QString velmoupdPath()
 {
-    return QStringLiteral(VELMO_BINARY_DIR "/bin/velmoupd");
+    return testpaths::binary("/bin/velmoupd");
 }
 } // namespace
 

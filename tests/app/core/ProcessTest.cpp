@@ -7,12 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include "TestPaths.h"
 
 namespace {
 
 QString binary(const char* name)
 {
-    return QStringLiteral(VELMO_BINARY_DIR "/bin/") + name;
+    return testpaths::binary("/bin/") + name;
 }
 
 QProcessEnvironment isolatedEnvironment(const QTemporaryDir& home)

@@ -9,6 +9,7 @@
 #include "console/CommandSession.h"
 #include "console/widgets/CmdView.h"
 #include "framework/widgets/PanelHost.h"
+#include "TestPaths.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -51,7 +52,7 @@ struct CommandWindowTest : FrameFixture {
     {
         FrameFixture::SetUp();
         // The built sides of pipes run through the built interpreter program.
-        qputenv("COMSPEC", VELMO_BINARY_DIR "/bin/velmocmd");
+        qputenv("COMSPEC", testpaths::binary("/bin/velmocmd").toLocal8Bit());
     }
     void TearDown() override
     {

@@ -2,6 +2,7 @@
 
 #include "app/SingleInstance.h"
 #include "platform/Paths.h"
+#include "TestPaths.h"
 
 #include <QEventLoop>
 #include <QLocalSocket>
@@ -59,7 +60,7 @@ void startSecond(QProcess& second, const QString& xdg, const QString& dataDir, c
     env.insert("XDG_RUNTIME_DIR", xdg);
     second.setProcessEnvironment(env);
     second.setWorkingDirectory(cwd);
-    second.start(QStringLiteral(VELMO_BINARY_DIR "/bin/velmo"), args);
+    second.start(testpaths::binary("/bin/velmo"), args);
 }
 
 // The runtime folder "<XDG_RUNTIME_DIR>/velmo" of a first instance.

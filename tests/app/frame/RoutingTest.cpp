@@ -6,6 +6,7 @@
 #include "app/commands/CommandTable.h"
 #include "app/commands/CommandUi.h"
 #include "app/commands/StatusTexts.h"
+#include "TestPaths.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -394,7 +395,7 @@ TEST_F(BaseFontMenuTest, EntriesReadTheDefinitionsAsTheStylesDo)
 struct ShippedSettingsTest : FrameFixture {
     void writeIni() override
     {
-        QFile::copy(QStringLiteral(VELMO_SOURCE_DIR "/dist/velmo.ini"), program.filePath("velmo.ini"));
+        QFile::copy(testpaths::source("/dist/velmo.ini"), program.filePath("velmo.ini"));
     }
 };
 

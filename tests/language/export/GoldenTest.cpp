@@ -1,6 +1,7 @@
 // Whole exported files compared byte for byte with the files under golden/. After a
 // deliberate change of the output, VELMO_UPDATE_GOLDEN=1 rewrites them (read the diff).
 #include "ExportSupport.h"
+#include "TestPaths.h"
 
 #include <QDir>
 
@@ -72,7 +73,7 @@ const char* extension(Format f)
 
 TEST(ExportGolden, EveryFormatWritesTheKnownBytes)
 {
-    const QDir golden(QStringLiteral(VELMO_SOURCE_DIR "/tests/language/export/golden"));
+    const QDir golden(testpaths::source("/tests/language/export/golden"));
     const bool update = qEnvironmentVariableIntValue("VELMO_UPDATE_GOLDEN") == 1;
     for (const Case& c : cases()) {
         for (Format f : {Format::Html, Format::Rtf, Format::Pdf, Format::Latex}) {
