@@ -10,6 +10,7 @@
 #include "app/MainFrame.h"
 #include "documents/text/TextView.h"
 #include "language/LanguageTable.h"
+#include "search/SearchOptions.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 #include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -234,9 +236,31 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
             view->setSel(at, at + needle.size());
         idle();
         finds.add(ms(t), cpuMs() - c0);
+        if (qEnvironmentVariableIsSet("TRACE"))
+            std::printf("  from %ld hit %ld: %.1f ms\n", from, at, finds.wall.back());
     }
-    std::printf("%-10s find next along the line: %s\n",
+    std::printf("%-10s find a hit 400 kB on along the line: %s\n",
                 qPrintable(QFileInfo(file).baseName()), finds.text().c_str());
+
+    // F3 as the user presses it: the next occurrence of the find text, from the caret on.
+    Samples f3;
+    view->setSel(0, 0);
+    view->setFocus();
+    idle();
+    settings.search.setFindText(QString::fromLatin1(view->SendScintilla(QsciScintillaBase::SCI_GETLEXER) == 3
+                                                        ? "while(" : "\"key42\""));
+    settings.search.flags = search::Mask::Forward | search::Mask::Wrap;
+    long lastHit = -1;
+    for (int i = 0; i < repeats(); ++i) {
+        t.restart();
+        const double c0 = cpuMs();
+        QTest::keyClick(view, Qt::Key_F3);
+        idle();
+        f3.add(ms(t), cpuMs() - c0);
+        lastHit = view->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    }
+    std::printf("%-10s F3 (find next) along the line: %s  last hit at %ld\n",
+                qPrintable(QFileInfo(file).baseName()), f3.text().c_str(), lastHit);
 
     // Scrolling along the line: page steps of the horizontal scroll bar.
     Samples scrolls;
