@@ -149,7 +149,9 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
         QFile ini(program.filePath("velmo.ini"));
         ini.open(QIODevice::WriteOnly);
         // The shipped editor options (syntax highlighting on); NOHIGHLIGHT=1 for the view alone.
-        ini.write("[FONT]\n2=font:DejaVu Sans Mono,size:10\n");
+        // The editor font: FONT="DejaVu Sans" for a proportional one.
+        const QByteArray font = qEnvironmentVariableIsSet("FONT") ? qgetenv("FONT") : QByteArray("DejaVu Sans Mono");
+        ini.write("[FONT]\nCurSel=2\n2=font:" + font + ",size:10\n");
         if (!qEnvironmentVariableIsSet("NOHIGHLIGHT"))
             ini.write("[EDITOR]\nEditorMask=35336\n");
     }
@@ -182,6 +184,10 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
                 " (processor %8.1f ms)  peak RSS %4ld MiB  lexer %ld\n",
                 qPrintable(QFileInfo(file).baseName()), mib, openMs, queuedMs, idleMs, idleCpuMs, peakMiB(),
                 long(view->SendScintilla(QsciScintillaBase::SCI_GETLEXER)));
+    if (qEnvironmentVariableIsSet("TRACE"))
+        std::printf("  text width of iiii %ld, of WWWW %ld\n",
+                    long(view->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, 0ul, "iiii")),
+                    long(view->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, 0ul, "WWWW")));
     if (!longLine)
         return finish(0);
 

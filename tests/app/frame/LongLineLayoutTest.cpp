@@ -94,9 +94,10 @@ using LongLineLayoutTest = FrameFixture;
 
 TEST_F(LongLineLayoutTest, EditsOnALongLineLeaveTheLayoutAFreshLayoutWouldHave)
 {
-    // The monospaced font measures plain ASCII quickly and everything else in full; the
-    // proportional one measures all of it in full, so kerning between pieces measured
-    // apart may move a character by a pixel or so.
+    // The monospaced font places plain ASCII from its one width; the proportional one from
+    // each character's advance and each pair's kerning. Both measure everything else in
+    // full, and a piece measured again after an edit is measured in segments, which do not
+    // kern across their ends: a character may move by a pixel or so.
     for (const char* font : {"DejaVu Sans Mono", "DejaVu Sans"}) {
         SCOPED_TRACE(font);
         const long tolerance = QByteArray(font).endsWith("Mono") ? 0 : 3;
@@ -154,6 +155,50 @@ TEST_F(LongLineLayoutTest, EditsOnALongLineLeaveTheLayoutAFreshLayoutWouldHave)
         settle();
         EXPECT_TRUE(view.text() == std::string(line.constData()) + "\nshort line\n");
         expectSameLayout(view, font, touched, tolerance);
+    }
+}
+
+TEST_F(LongLineLayoutTest, ALongLineInAProportionalFontPlacesKernedTextAsAShortLineDoes)
+{
+    // Text with kerning pairs (AV, To, Ya, ...): on a long line it is placed from each
+    // character's advance and the kerning of each pair, on a short line it is laid out whole.
+    // Both must put every character where drawing the text puts it.
+    const QByteArray word = "AVAWAToVaWaYoLTPAFr.y,ffi Wa.Te,LY'A\"V(Aj)f7";
+    CTextView shortView, longView;
+    for (CTextView* v : {&shortView, &longView}) {
+        v->resize(900, 200);
+        setFont(*v, "DejaVu Sans");
+        v->show();
+    }
+    shortView.SendScintilla(SB::SCI_SETTEXT, ("x " + word + "\n").constData());
+    const QByteArray prefix = QByteArray(30000, 'o') + " ";
+    longView.SendScintilla(SB::SCI_SETTEXT, (prefix + word + " " + QByteArray(30000, 'k') + "\n").constData());
+    longView.setSel(prefix.size(), prefix.size());
+    settle();
+    const long shortStart = 2;
+    const long longStart = prefix.size();
+    ASSERT_GT(xOf(shortView, shortStart + 1) - xOf(shortView, shortStart), 0);
+    // The font does kern: twenty letters alternating take less room than the same letters apart.
+    auto width = [&](const char* text) {
+        return long(shortView.SendScintilla(SB::SCI_TEXTWIDTH, SB::STYLE_DEFAULT, text));
+    };
+    ASSERT_LT(width("AVAVAVAVAVAVAVAVAVAV"), width("AAAAAAAAAA") + width("VVVVVVVVVV") - 5);
+    for (long i = 1; i <= word.size(); ++i) {
+        const long inShort = xOf(shortView, shortStart + i) - xOf(shortView, shortStart);
+        const long inLong = xOf(longView, longStart + i) - xOf(longView, longStart);
+        EXPECT_LE(std::labs(inShort - inLong), 1) << "character " << i << " of " << word.constData();
+    }
+    // Typing in the word measures again around it: the same places.
+    longView.setFocus();
+    longView.setSel(longStart + 5, longStart + 5);
+    QTest::keyClicks(&longView, "AV");
+    QTest::keyClick(&longView, Qt::Key_Backspace);
+    QTest::keyClick(&longView, Qt::Key_Backspace);
+    settle();
+    for (long i = 1; i <= word.size(); ++i) {
+        const long inShort = xOf(shortView, shortStart + i) - xOf(shortView, shortStart);
+        const long inLong = xOf(longView, longStart + i) - xOf(longView, longStart);
+        EXPECT_LE(std::labs(inShort - inLong), 1) << "after typing, character " << i;
     }
 }
 
