@@ -1,9 +1,10 @@
 // Documents with very long lines (minified scripts, one-line JSON) opened through the
 // main frame: time to idle, how soon a queued call is served, a key press on the long
-// line, a caret move, a find-next jump and scrolling along the line, for a minified script and
-// a one-line JSON answer of each size; and a 50 MiB C file for comparison.
+// line, a caret move, a find-next jump and scrolling along the line, for a minified script,
+// a one-line JSON answer and a minified page of each size; and a 50 MiB C file for comparison.
 // Run by hand: velmo_bench_longlines [file sizes in bytes...] (52428800 for the largest file
-// opened as text)
+// opened as text). In the environment: REPEAT (steps per figure), CASES (min,one,page,big),
+// FONT (the editor font), NOLANGUAGES, NOHIGHLIGHT, TRACE (each far find, the font's widths).
 // Each case runs in a child process of its own so that its peak memory is its own.
 #include "app/AppSettings.h"
 #include "app/ChildFrame.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -66,6 +68,24 @@ std::string jsonLine(size_t chars)
     while (out.size() < chars)
         out += "\"key" + std::to_string(rng() % 1000) + "\": " + values[rng() % 7] + ", ";
     const std::string end = "\"end\": 0}\n";
+    out.resize(chars - end.size());
+    out += end;
+    return out;
+}
+
+// A minified page: tags with attributes, text, and now and then a script or a style block.
+std::string htmlLine(size_t chars)
+{
+    std::mt19937 rng(11);
+    const char* pieces[] = {"<div class=\"row\">", "</div>", "<span id=\"s1\">", "text here", "</span>",
+                            "<a href=\"/path?q=1&amp;r=2\">link</a>", "<p>", "</p>", "&nbsp;", "<br/>",
+                            "<script>var a=1;if(a<2){a++}</script>", "<style>.x{color:red}</style>",
+                            "<!-- note -->", "<img src=\"i.png\" alt='pic'>", "<b>bold</b>"};
+    std::string out = "<!DOCTYPE html><html><body>";
+    out.reserve(chars + 64);
+    while (out.size() < chars)
+        out += pieces[rng() % 15];
+    const std::string end = "</body></html>\n";
     out.resize(chars - end.size());
     out += end;
     return out;
@@ -253,8 +273,8 @@ int runCase(const QString& file, bool longLine, int argc, char** argv)
     view->setSel(0, 0);
     view->setFocus();
     idle();
-    settings.search.setFindText(QString::fromLatin1(view->SendScintilla(QsciScintillaBase::SCI_GETLEXER) == 3
-                                                        ? "while(" : "\"key42\""));
+    const QString suffix = QFileInfo(file).suffix();
+    settings.search.setFindText(suffix == "js" ? "while(" : suffix == "html" ? "<b>" : "\"key42\"");
     settings.search.flags = search::Mask::Forward | search::Mask::Wrap;
     long lastHit = -1;
     for (int i = 0; i < repeats(); ++i) {
@@ -307,7 +327,11 @@ int main(int argc, char** argv)
         sizes = {100000, 1000000, 5000000};
     QTemporaryDir tmp;
     int failures = 0;
+    // CASES="min,page": only those cases (min, one, page, big).
+    const QStringList only = qEnvironmentVariable("CASES").split(',', Qt::SkipEmptyParts);
     auto run = [&](const QString& file, const std::string& bytes, bool longLine) {
+        if (!only.isEmpty() && !only.contains(QFileInfo(file).baseName().remove(QRegularExpression("[0-9]+$"))))
+            return;
         {
             QFile f(file);
             f.open(QIODevice::WriteOnly);
@@ -324,6 +348,7 @@ int main(int argc, char** argv)
     for (size_t n : sizes) {
         run(QDir(tmp.path()).filePath(QStringLiteral("min%1.js").arg(n)), minified(n), true);
         run(QDir(tmp.path()).filePath(QStringLiteral("one%1.json").arg(n)), jsonLine(n), true);
+        run(QDir(tmp.path()).filePath(QStringLiteral("page%1.html").arg(n)), htmlLine(n), true);
     }
     run(QDir(tmp.path()).filePath("big50.c"), cFile(50u << 20), false);
     return failures;
