@@ -1,8 +1,9 @@
 #include "console/Environment.h"
 
+#include "platform/Process.h"
+
 #include <algorithm>
 
-extern char** environ;
 
 namespace console {
 
@@ -17,8 +18,8 @@ bool entryLess(const Environment::Entry& a, const Environment::Entry& b)
 Environment Environment::fromProcess()
 {
     Environment env;
-    for (char** e = environ; e && *e; ++e) {
-        std::string_view s(*e);
+    for (const std::string& entry : process::currentEnvironment()) {
+        std::string_view s(entry);
         size_t eq = s.find('=', 1);
         if (eq == std::string_view::npos || eq + 1 == s.size())
             continue;

@@ -15,6 +15,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace process {
 
 std::vector<std::u16string> splitArguments(std::u16string_view s)
@@ -369,6 +371,14 @@ void killGroup(int pid)
 }
 
 } // namespace
+
+std::vector<std::string> currentEnvironment()
+{
+    std::vector<std::string> out;
+    for (char** e = environ; e && *e; ++e)
+        out.emplace_back(*e);
+    return out;
+}
 
 std::string findOnPath(const std::string& name)
 {

@@ -42,6 +42,9 @@ SpawnResult spawnProcess(const SpawnRequest& request);
 // Windows error number for an errno value.
 int windowsError(int err);
 
+// This process's environment, as NAME=value entries in their order.
+std::vector<std::string> currentEnvironment();
+
 // An executable file `name` in an absolute folder of PATH; empty when there is none.
 // Relative entries (and the empty one) stand for the current folder and are skipped.
 std::string findOnPath(const std::string& name);

@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace symbols {
 
@@ -37,8 +36,8 @@ void taggerEnvironment(std::vector<std::string>& envp)
     static constexpr std::string_view kKey = "GLIBC_TUNABLES=";
     static constexpr std::string_view kOurs = "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=67108864";
     std::string tunables = std::string(kKey) + std::string(kOurs);
-    for (char** e = environ; e && *e; ++e) {
-        const std::string_view entry(*e);
+    for (const std::string& e : process::currentEnvironment()) {
+        const std::string_view entry(e);
         if (entry.substr(0, kKey.size()) == kKey) {
             if (entry.size() > kKey.size())
                 tunables.append(":").append(entry.substr(kKey.size()));

@@ -9,7 +9,6 @@
 
 #include <thread>
 
-extern char** environ;
 
 namespace tools {
 
@@ -184,8 +183,7 @@ StartResult startProcess(const QString& text, const QString& directory, bool wai
     req.program = QFile::encodeName(program).toStdString();
     for (const QString& a : args)
         req.argv.push_back(a.toStdString());
-    for (char** e = environ; e && *e; ++e)
-        req.envp.emplace_back(*e);
+    req.envp = process::currentEnvironment();
     req.directory = QFile::encodeName(folder).toStdString();
     req.fds[0] = 0;
     req.fds[1] = 1;

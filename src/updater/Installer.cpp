@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace updater {
 
@@ -21,8 +20,7 @@ int startInstaller(const QString& path)
     process::SpawnRequest request;
     request.program = native.toStdString();
     request.argv = {request.program};
-    for (char** e = environ; e && *e; ++e)
-        request.envp.emplace_back(*e);
+    request.envp = process::currentEnvironment();
     request.directory = QFile::encodeName(QFileInfo(path).absolutePath()).toStdString();
     request.fds[0] = 0;
     request.fds[1] = 1;
