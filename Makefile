@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test clean
+.PHONY: deps configure build run test sanitize clean
 
 deps:
 	bash scripts/install-deps
@@ -19,6 +19,10 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The whole suite built with address and undefined-behaviour checks (build-sanitize).
+sanitize: deps
+	bash scripts/sanitize-check
 
 clean:
 	rm -rf $(BUILD)

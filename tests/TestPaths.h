@@ -1,9 +1,9 @@
 #pragma once
 // Where a test finds the source tree (shipped data, scripts, golden files) and the build tree
-// (the programs it starts). ctest passes both in the environment. A test program started by
-// hand finds the build tree from its own place (<build>/tests/<program>) and the source tree
-// in that build's CMakeCache.txt. The paths are not compiled in, so that the test objects do
-// not depend on where the tree was checked out.
+// (the programs it starts): VELMO_SOURCE_DIR and VELMO_BINARY_DIR when the environment sets
+// them, else the build tree from the program's own place (<build>/tests/<program>) and the
+// source tree from that build's CMakeCache.txt. The paths are not compiled in, so that the
+// test objects do not depend on where the tree was checked out.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -232,9 +232,16 @@ CMainFrame::CMainFrame(AppSettings& settings, LanguageTable& languages, const QS
 CMainFrame::~CMainFrame()
 {
     // A frame may go without being closed: while its widgets are taken down, the document
-    // area's activations must not reach members already destroyed (the status panes).
-    if (m_area)
+    // area's activations and the document windows' signals must not reach a frame that is
+    // no longer one (its members, the status panes among them, are already gone).
+    if (m_area) {
         m_area->disconnect(this);
+        for (QMdiSubWindow* sub : m_area->subWindowList()) {
+            sub->disconnect(this);
+            if (QWidget* child = sub->widget())
+                child->disconnect(this);
+        }
+    }
 }
 
 void CMainFrame::restorePlacement()

@@ -23,6 +23,9 @@ pid=
 cleanup() { [ -n "$pid" ] && kill -9 $pid 2>/dev/null; kill $XPID 2>/dev/null; wait 2>/dev/null; rm -rf "$T"; }
 trap cleanup EXIT
 [ -s "$T/display" ] || { echo "FAIL the virtual display did not start"; exit 1; }
+# On a busy machine the display may be named a little before it takes clients.
+for i in $(seq 1 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "FAIL the virtual display $DISPLAY takes no clients"; exit 1; }
 fail() { echo "FAIL $*"; [ -f "$T/log" ] && cat "$T/log"; exit 1; }
 k() { xdotool key --clearmodifiers --delay 60 "$@"; sleep 0.4; }
 ty() { xdotool type --delay 40 "$1"; sleep 0.4; }
