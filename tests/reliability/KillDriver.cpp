@@ -2,12 +2,14 @@
 // at a random moment while it saves, and checks what is on disk: exactly the old or exactly
 // the new content (never empty, cut short or filled with zeros), with the mode it had. For
 // the hex view, whose save writes in place through a journal, that holds once the file has
-// been opened again.
+// been opened again; velmo.db is checked by what the child reads out of it after opening it
+// as the editor would.
 //
 //   velmo_kill_driver <child program> <kills> [seed, 0 for a random one] [kind...]
 //
 // The kills are shared out over the kinds in turn. Exits 0 when every check held; prints one
-// line per kind with the kills made and how many landed after at least one complete save.
+// line per kind with the kills made and how many landed after at least one complete save
+// (TRACE=1 in the environment: also the name of every file a kill left behind).
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -60,6 +62,47 @@ bool runOnce(const std::string& child, const std::string& kind, const std::strin
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Runs the child to completion and returns what it printed; false in *ok unless it exited 0.
+std::string runCapture(const std::string& child, const std::string& kind, const std::string& path, const char* mode,
+                       bool* ok)
+{
+    int out[2];
+    *ok = false;
+    if (::pipe(out) != 0)
+        return {};
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        ::close(out[1]);
+        ::execl(child.c_str(), child.c_str(), kind.c_str(), path.c_str(), mode, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string text;
+    char buf[65536];
+    ssize_t n;
+    while ((n = ::read(out[0], buf, sizeof buf)) > 0)
+        text.append(buf, size_t(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    *ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return text;
+}
+
+// A database is compared by what the child finds in it, not by its bytes (each
+// transaction changes counters in the file's header).
+bool comparedByContent(const std::string& kind) { return kind == "db"; }
+
+// The content a check compares: the file's bytes, or what the child reads out of it.
+std::string contentOf(const std::string& child, const std::string& kind, const std::string& path, bool* ok)
+{
+    if (comparedByContent(kind))
+        return runCapture(child, kind, path, "dump", ok);
+    return readAll(path, ok);
+}
+
 struct Tally {
     int kills = 0;
     int duringSave = 0;   // kills that came once the child was saving
@@ -76,6 +119,8 @@ int sweepLeftovers(const std::string& folder, const std::string& name)
         const std::string f = e.path().filename().string();
         if (f == name || f == name + ".lock" || f == "runtime")
             continue;
+        if (std::getenv("TRACE"))
+            std::fprintf(stderr, "left: %s\n", f.c_str());
         fs::remove(e.path());
         ++n;
     }
@@ -99,7 +144,7 @@ int main(int argc, char** argv)
     for (int i = 4; i < argc; ++i)
         kinds.emplace_back(argv[i]);
     if (kinds.empty())
-        kinds = {"text0", "text1", "text2", "text3", "text4", "hex", "ini", "registry", "session", "backup"};
+        kinds = {"text0", "text1", "text2", "text3", "text4", "hex", "ini", "registry", "session", "backup", "keymap", "db"};
     std::printf("seed %u, %d kills over %zu kinds\n", seed, kills, kinds.size());
     std::mt19937 rng(seed);
 
@@ -119,6 +164,7 @@ int main(int argc, char** argv)
 
     struct Kind {
         std::string folder, path, name, a, b;
+        std::string fileA;   // the file's bytes after saving A, to go on from after a failure
     };
     std::map<std::string, Kind> setup;
     const mode_t kMode = 0640;
@@ -127,7 +173,8 @@ int main(int argc, char** argv)
         k.folder = root + "/" + kind;
         fs::create_directories(k.folder);
         k.name = kind == "ini" ? "velmo.ini" : kind == "registry" ? "registry.txt" : kind == "session" ? "session.xml"
-                 : kind == "backup" ? "doc-1.txt" : "doc-" + kind;
+                 : kind == "backup" ? "doc-1.txt" : kind == "keymap" ? "keymap.key" : kind == "db" ? "velmo.db"
+                 : "doc-" + kind;
         k.path = k.folder + "/" + k.name;
         if (kind == "hex") {
             std::string bytes(300000, '\0');
@@ -140,13 +187,15 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s: a plain save failed\n", kind.c_str());
             return 1;
         }
-        k.b = readAll(k.path);
+        bool okB = false, okA = false;
+        k.b = contentOf(child, kind, k.path, &okB);
         if (!runOnce(child, kind, k.path, "A")) {
             std::fprintf(stderr, "%s: a plain save failed\n", kind.c_str());
             return 1;
         }
-        k.a = readAll(k.path);
-        if (k.a == k.b || k.a.empty() || k.b.empty()) {
+        k.a = contentOf(child, kind, k.path, &okA);
+        k.fileA = readAll(k.path);
+        if (!okA || !okB || k.a == k.b || k.a.empty() || k.b.empty()) {
             std::fprintf(stderr, "%s: the two contents must differ and not be empty\n", kind.c_str());
             return 1;
         }
@@ -216,7 +265,7 @@ int main(int argc, char** argv)
         t.duringSave += started;
         t.afterSave += saves > 0;
         bool ok = false;
-        const std::string now = readAll(k.path, &ok);
+        const std::string now = contentOf(child, kind, k.path, &ok);
         struct stat st {};
         const bool statOk = ::stat(k.path.c_str(), &st) == 0;
         if (!ok || !statOk || (now != k.a && now != k.b)) {
@@ -225,7 +274,7 @@ int main(int argc, char** argv)
             fs::copy_file(k.path, keep, fs::copy_options::overwrite_existing);
             std::fprintf(stderr, "%s: kill %d left %zu bytes that are neither the old nor the new content (kept in %s)\n",
                          kind.c_str(), i, now.size(), keep.c_str());
-            writeAll(k.path, k.a);   // go on from a good file
+            writeAll(k.path, k.fileA);   // go on from a good file
         } else if ((st.st_mode & 07777) != kMode) {
             ++t.failures;
             std::fprintf(stderr, "%s: kill %d left mode %o\n", kind.c_str(), i, unsigned(st.st_mode & 07777));

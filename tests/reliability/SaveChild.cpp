@@ -7,7 +7,10 @@
 //
 // Kinds: text0 .. text4 (a text document in that encoding), hex (typed bytes saved from the
 // hex view), ini (velmo.ini through the profile code), registry (the registry store),
-// session (a session file), backup (a modified document's backup, "<folder>/<name>.txt").
+// session (a session file), backup (a modified document's backup, "<folder>/<name>.txt"),
+// keymap (keymap.key), db (the tools table of velmo.db). A database is compared by what it
+// holds, not its bytes: "velmo_save_child db <path> dump" opens it as the editor would
+// (which rolls back a transaction a kill cut short), checks it and prints its tools.
 #include "app/Session.h"
 #include "documents/backup/BackupStore.h"
 #include "documents/hex/HexModel.h"
@@ -15,6 +18,8 @@
 #include "documents/text/TextView.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
+#include "tools/ToolStore.h"
+#include "ui/KeyMap.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -113,12 +118,66 @@ bool saveBackup(const QString& path, char which)
     return writer.failures() == 0;
 }
 
+bool saveKeymap(const QString& path, char which)
+{
+    std::vector<keymap::AccelEntry> entries;
+    for (int i = 0; i < (which == 'A' ? 400 : 300); ++i) {
+        keymap::AccelEntry e;
+        e.flags = std::uint8_t(0x01 | (i % 3 == 0 ? 0x08 : 0x04));
+        e.key = std::uint16_t(0x30 + i % 40);
+        e.cmd = std::uint16_t(which == 'A' ? 100 + i : 900 + i);
+        entries.push_back(e);
+    }
+    return keymap::write(path, entries);
+}
+
+std::vector<tools::ToolRecord> toolRows(char which)
+{
+    std::vector<tools::ToolRecord> rows;
+    for (int i = 0; i < (which == 'A' ? 60 : 45); ++i) {
+        tools::ToolRecord t;
+        t.name = QStringLiteral("Tool %1 %2").arg(which).arg(i);
+        t.command = QString(which == 'A' ? 3000 : 2000, QLatin1Char(which)) + QString::number(i);
+        t.dir = QStringLiteral("$(FILE_PATH)");
+        t.shortcut = QString::number(0x740009 + i);
+        t.filters = QStringLiteral("*.c;*.h");
+        t.flags = i % 0x80;
+        rows.push_back(t);
+    }
+    return rows;
+}
+
+bool saveDb(const QString& path, char which)
+{
+    tools::ToolStore store;
+    return store.open(path) && store.replaceAll(toolRows(which));
+}
+
+// The database as the next start finds it: whole, and the tools it holds (their IDs aside,
+// which every replacement renews).
+int dumpDb(const QString& path)
+{
+    tools::ToolStore store;
+    if (!store.open(path))
+        return 1;
+    QString check;
+    if (!store.db().exec(QStringLiteral("PRAGMA integrity_check"), {},
+                         [&](const SqliteRow& row) { check = row.text(0); return true; })
+        || check != QLatin1String("ok"))
+        return 1;
+    for (const tools::ToolRecord& t : store.load(1000))
+        std::printf("%s\t%s\t%s\t%s\t%s\t%d\n", qPrintable(t.name), qPrintable(t.command), qPrintable(t.dir),
+                    qPrintable(t.shortcut), qPrintable(t.filters), t.flags);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: velmo_save_child text0..text4|hex|ini|registry|session|backup <path> A|B|loop|open\n");
+        std::fprintf(stderr, "usage: velmo_save_child text0..text4|hex|ini|registry|session|backup|keymap|db <path> "
+                             "A|B|loop|open|dump\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -141,6 +200,10 @@ int main(int argc, char** argv)
             return saveSession(path, which);
         if (kind == "backup")
             return saveBackup(path, which);
+        if (kind == "keymap")
+            return saveKeymap(path, which);
+        if (kind == "db")
+            return saveDb(path, which);
         std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
         return false;
     };
@@ -149,6 +212,8 @@ int main(int argc, char** argv)
         hex::HexModel model;
         return model.load(path) ? 0 : 1;
     }
+    if (mode == "dump" && kind == "db")
+        return dumpDb(path);
     if (mode == "A" || mode == "B")
         return save(mode[0]) ? 0 : 1;
     if (mode != "loop")
