@@ -14,7 +14,8 @@
 # - track-long-line-changes: the layout of a long line follows the document's change
 #   notifications, so that only the changed part is compared, not the whole line.
 # - long-line-styling: the C family's and JSON's lexers restart near a change on a long
-#   line, and styling stops just past its visible part.
+#   line, the HTML lexer (with its state beyond the style) from the whole state it noted
+#   every 64 KiB along such a line, and styling stops just past its visible part.
 # - bounded-brace-match: brace matching can be bounded to a window around the brace.
 # - page-mapping-for-big-buffers: buffers of tens of megabytes are mapped in large pages.
 set(VELMO_QSCINTILLA_SOURCE "${CMAKE_SOURCE_DIR}/third_party/qscintilla2/source" CACHE PATH
