@@ -27,6 +27,31 @@ void setJson(CTextView& view, const QByteArray& text)
     view.SendScintilla(SB::SCI_SETTEXT, text.constData());
 }
 
+// Puts the caret just after the first `near` at or after `from`; returns where (< from: none).
+long caretAfter(CTextView& view, const char* near, long from)
+{
+    const long found = long(QByteArray::fromStdString(view.text()).indexOf(near, int(from)));
+    if (found < from)
+        return -1;
+    const long at = found + long(strlen(near));
+    view.setSel(at, at);
+    settle();
+    return at;
+}
+
+// Types `text` at the caret with a mark put in the styles near the start of the line first;
+// true when the mark is still there, which styling the line again from its start would wipe.
+bool typeKeepingMark(CTextView& view, const char* text)
+{
+    const long styled = view.SendScintilla(SB::SCI_GETENDSTYLED);
+    view.SendScintilla(SB::SCI_STARTSTYLING, 100UL, 0L);
+    view.SendScintilla(SB::SCI_SETSTYLING, 5UL, 31L);
+    view.SendScintilla(SB::SCI_STARTSTYLING, static_cast<unsigned long>(styled), 0L);
+    QTest::keyClicks(&view, QString::fromLatin1(text));
+    settle();
+    return view.SendScintilla(SB::SCI_GETSTYLEAT, 102UL) == 31;
+}
+
 QByteArray jsonLine(int chars)
 {
     const char* members[] = {"\"name\": \"a \\\"quoted\\\" word\", ", "\"n\": 123, ", "\"ok\": true, ",
@@ -60,19 +85,8 @@ TEST_F(LongLineStylingTest, EditsInTheMiddleOfALongJsonLineAreStyledFromNearThem
     };
     for (const Edit& e : edits) {
         SCOPED_TRACE(e.text);
-        const long at = long(QByteArray::fromStdString(view.text()).indexOf(e.near, 150000)) + long(strlen(e.near));
-        view.setSel(at, at);
-        settle();
-        // A mark in the styles near the start of the line, which styling the line again
-        // from its start would wipe.
-        const long styled = view.SendScintilla(SB::SCI_GETENDSTYLED);
-        view.SendScintilla(SB::SCI_STARTSTYLING, 100UL, 0L);
-        view.SendScintilla(SB::SCI_SETSTYLING, 5UL, 31L);
-        view.SendScintilla(SB::SCI_STARTSTYLING, static_cast<unsigned long>(styled), 0L);
-
-        QTest::keyClicks(&view, QString::fromLatin1(e.text));
-        settle();
-        EXPECT_EQ(view.SendScintilla(SB::SCI_GETSTYLEAT, 102UL), 31) << "the line was styled from its start";
+        ASSERT_GE(caretAfter(view, e.near, 150000), 150000);
+        EXPECT_TRUE(typeKeepingMark(view, e.text)) << "the line was styled from its start";
         EXPECT_LT(long(view.SendScintilla(SB::SCI_GETENDSTYLED)), 200000) << "styled far past what is seen";
 
         CTextView fresh;
@@ -145,21 +159,9 @@ TEST_F(LongLineStylingTest, EditsFarIntoAMinifiedPageAreStyledFromAStateNotedNea
     };
     for (const Edit& e : edits) {
         SCOPED_TRACE(e.text);
-        const long found = long(QByteArray::fromStdString(view.text()).indexOf(e.near, int(e.from)));
-        ASSERT_GE(found, e.from);
-        const long at = found + long(strlen(e.near));
-        view.setSel(at, at);
-        settle();
-        // A mark in the styles near the start of the line, which styling the line again
-        // from its start would wipe.
-        const long styled = view.SendScintilla(SB::SCI_GETENDSTYLED);
-        view.SendScintilla(SB::SCI_STARTSTYLING, 100UL, 0L);
-        view.SendScintilla(SB::SCI_SETSTYLING, 5UL, 31L);
-        view.SendScintilla(SB::SCI_STARTSTYLING, static_cast<unsigned long>(styled), 0L);
-
-        QTest::keyClicks(&view, QString::fromLatin1(e.text));
-        settle();
-        EXPECT_EQ(view.SendScintilla(SB::SCI_GETSTYLEAT, 102UL), 31) << "the line was styled from its start";
+        const long at = caretAfter(view, e.near, e.from);
+        ASSERT_GE(at, e.from);
+        EXPECT_TRUE(typeKeepingMark(view, e.text)) << "the line was styled from its start";
 
         // Everything, to the end of the document: styles and fold levels.
         view.SendScintilla(SB::SCI_DOCUMENTEND);
