@@ -112,9 +112,15 @@ void foldChanged(CTextView& v, long line, int levelNow, int levelPrev)
 {
     const bool nowHeader = levelNow & SB::SC_FOLDLEVELHEADERFLAG;
     const bool wasHeader = levelPrev & SB::SC_FOLDLEVELHEADERFLAG;
+    if (nowHeader && !wasHeader)
+        send(v, SB::SCI_SETFOLDEXPANDED, line, 1);   // a new header starts expanded
+    // The rest only shows hidden lines. Finding a block's last line styles the whole block,
+    // which a document styled for the first time (where a block may run for hundreds of
+    // thousands of lines and nothing is hidden) must not pay for.
+    if (send(v, SB::SCI_GETALLLINESVISIBLE))
+        return;
     if (nowHeader && !wasHeader) {
-        // A new header starts expanded, with its lines shown.
-        send(v, SB::SCI_SETFOLDEXPANDED, line, 1);
+        // Its lines are shown.
         const long last = send(v, SB::SCI_GETLASTCHILD, line, levelNow & SB::SC_FOLDLEVELNUMBERMASK);
         if (last > line)
             send(v, SB::SCI_SHOWLINES, line + 1, last);
