@@ -55,18 +55,26 @@ long CTextView::selectionLength() const
 
 namespace {
 
-// How many of the n bytes at p start a character in UTF-8 (are not 10xxxxxx), eight at a time.
+// How many of the n bytes at p start a character in UTF-8 (are not 10xxxxxx). Eight at a
+// time: each continuation byte adds one to its own byte of a counter word, whose bytes are
+// summed every 255 words, before any can overflow (a portable build has no popcount
+// instruction, and the library call for it costs more than this).
 long countLeadBytes(const unsigned char* p, long n)
 {
-    long count = n, i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, p + i, 8);
-        count -= __builtin_popcountll(w & ~(w << 1) & 0x8080808080808080ULL);
+    long continuation = 0, i = 0;
+    while (i + 8 <= n) {
+        uint64_t lanes = 0;
+        for (int words = 0; words < 255 && i + 8 <= n; ++words, i += 8) {
+            uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            lanes += (w & ~(w << 1) & 0x8080808080808080ULL) >> 7;
+        }
+        lanes = (lanes & 0x00FF00FF00FF00FFULL) + ((lanes >> 8) & 0x00FF00FF00FF00FFULL);
+        continuation += long((lanes * 0x0001000100010001ULL) >> 48);
     }
     for (; i < n; ++i)
-        count -= (p[i] & 0xC0) == 0x80;
-    return count;
+        continuation += (p[i] & 0xC0) == 0x80;
+    return n - continuation;
 }
 
 } // namespace

@@ -334,3 +334,30 @@ TEST_F(TextDocTest, AnyFileSavesBackByteForByteWhenUnedited)
         check(file, OpenAutomatic);
     }
 }
+
+TEST(TextCodecs, AnAnsiDocumentCountsOneByteForEachCharacterInAnyRange)
+{
+    testApp();
+    // Characters of one, two and three UTF-8 bytes in a text long enough for the counter
+    // to sum its lanes several times; the component's gap moved into the middle.
+    std::string text;
+    const char* pieces[] = {"a", "caf\xC3\xA9", "\xE2\x82\xAC", " ", "\xC3\xBC\xC3\x9F", "line\r\n", "xyz12"};
+    for (int i = 0; text.size() < 40000; ++i)
+        text += pieces[(i * 3 + i / 7) % 7];
+    CTextView view;
+    view.setEncoding(textdoc::EncAnsi);
+    view.SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, text.c_str());
+    view.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 20001UL, "\xE2\x82\xAC");
+    text.insert(20001, "\xE2\x82\xAC");
+    auto characters = [&](long from, long to) {
+        long n = 0;
+        for (long i = from; i < to; ++i)
+            n += (static_cast<unsigned char>(text[size_t(i)]) & 0xC0) != 0x80;
+        return n;
+    };
+    EXPECT_EQ(view.documentBytes(), characters(0, long(text.size())));
+    for (auto [from, to] : {std::pair<long, long>{0, 7}, {3, 2045}, {1, 20001}, {19990, 20010}, {5, 39000}, {17, 2057}}) {
+        view.setSel(from, to);
+        EXPECT_EQ(view.selectionBytes(), characters(from, to)) << from << ".." << to;
+    }
+}
