@@ -1,6 +1,7 @@
 // The options dialog opened the ways a user opens it: the Tool menu, the Set Font menu,
 // the toolbar and a key bound to one of its commands.
 #include "FrameFixture.h"
+#include "OptionsOpening.h"
 
 #include "app/commands/Accelerators.h"
 #include "app/commands/CommandTable.h"
@@ -15,28 +16,7 @@
 
 namespace {
 
-struct OptionsFrameTest : FrameFixture {
-    // Runs `action`; returns the page the options dialog showed (0 when none opened). The
-    // dialog is closed with Cancel.
-    int openedAt(const std::function<void()>& action)
-    {
-        int page = 0;
-        QTimer poll;
-        poll.setInterval(10);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (auto* d = qobject_cast<options::COptionsDialog*>(QApplication::activeModalWidget())) {
-                page = d->currentPage();
-                poll.stop();
-                d->reject();
-            }
-        });
-        poll.start();
-        action();
-        pumpUntil([&] { return page != 0; }, 2000);
-        poll.stop();
-        return page;
-    }
-};
+using OptionsFrameTest = FrameFixture;
 
 TEST_F(OptionsFrameTest, ToolMenuFontMenuAndToolbarOpenTheDialog)
 {
@@ -50,7 +30,7 @@ TEST_F(OptionsFrameTest, ToolMenuFontMenuAndToolbarOpenTheDialog)
             item = a;
     ASSERT_TRUE(item);
     EXPECT_TRUE(item->isEnabled());
-    EXPECT_EQ(openedAt([&] { item->trigger(); }), options::GeneralPage);
+    EXPECT_EQ(optionsPageOpenedBy([&] { item->trigger(); }), options::GeneralPage);
 
     QMenu* fonts = frame->commandUi()->baseFontMenu();
     ASSERT_TRUE(fonts);
@@ -60,7 +40,7 @@ TEST_F(OptionsFrameTest, ToolMenuFontMenuAndToolbarOpenTheDialog)
         if (a->data().toInt() == cmd::ToolOptionsFont)
             change = a;
     ASSERT_TRUE(change);
-    EXPECT_EQ(openedAt([&] { change->trigger(); }), options::FontPage);
+    EXPECT_EQ(optionsPageOpenedBy([&] { change->trigger(); }), options::FontPage);
 
     QToolBar* bar = frame->commandUi()->toolBar();
     ASSERT_TRUE(bar);
@@ -71,7 +51,7 @@ TEST_F(OptionsFrameTest, ToolMenuFontMenuAndToolbarOpenTheDialog)
     ASSERT_TRUE(button);
     QWidget* w = bar->widgetForAction(button);
     ASSERT_TRUE(w);
-    EXPECT_EQ(openedAt([&] { QTest::mouseClick(w, Qt::LeftButton); }), options::GeneralPage);
+    EXPECT_EQ(optionsPageOpenedBy([&] { QTest::mouseClick(w, Qt::LeftButton); }), options::GeneralPage);
 }
 
 TEST_F(OptionsFrameTest, AKeyBoundToAnOptionsCommandOpensItsPage)
@@ -92,7 +72,7 @@ TEST_F(OptionsFrameTest, AKeyBoundToAnOptionsCommandOpensItsPage)
         frame->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : frame.get();
-        EXPECT_EQ(openedAt([&] { QTest::keyClick(target, key, Qt::ControlModifier | Qt::AltModifier); }), page);
+        EXPECT_EQ(optionsPageOpenedBy([&] { QTest::keyClick(target, key, Qt::ControlModifier | Qt::AltModifier); }), page);
     }
 }
 

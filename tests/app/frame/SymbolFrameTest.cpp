@@ -1,17 +1,14 @@
 // The symbol panel and the symbol search in a real main frame, with the real tagger:
 // trees filled on open, after a save and on coming back to a changed document; clicks and
 // the context menu on the panel; F6 and the dialog's keys; a missing tagger.
-#include "FrameFixture.h"
+#include "SymbolFixture.h"
 
 #include "app/FrameShell.h"
-#include "app/SymbolCommands.h"
 #include "app/commands/CommandTable.h"
 #include "framework/widgets/PanelHost.h"
-#include "symbols/widgets/FunctionDocker.h"
 #include "symbols/widgets/JumpToDialog.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
@@ -45,8 +42,7 @@ QByteArray cppSource()
     return s;
 }
 
-struct SymbolFrameTest : FrameFixture {
-    CFunctionDocker* docker() { return frame->symbolCommands()->docker(); }
+struct SymbolFrameTest : SymbolFixture {
     CTagsTreeCtrl* tree(CChildFrame* c) { return docker()->tree(c); }
 
     // Waits until every run has ended and been shown.
@@ -71,31 +67,6 @@ struct SymbolFrameTest : FrameFixture {
     {
         t->scrollTo(at);
         QTest::mouseClick(t->viewport(), button, Qt::NoModifier, t->visualRect(at).center());
-        pump();
-    }
-    QMenu* openMenu(CTagsTreeCtrl* t)
-    {
-        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), t->viewport()->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(t->viewport(), &e);
-        pump();
-        for (QMenu* m : docker()->findChildren<QMenu*>("symbolMenu"))
-            if (m->isVisible())
-                return m;
-        return nullptr;
-    }
-    QAction* action(QMenu* m, int id)
-    {
-        for (QAction* a : m->actions())
-            if (a->data().toInt() == id)
-                return a;
-        return nullptr;
-    }
-    void choose(QMenu* m, int id)
-    {
-        QAction* a = action(m, id);
-        ASSERT_TRUE(a);
-        ASSERT_TRUE(a->isEnabled());
-        QTest::mouseClick(m, Qt::LeftButton, Qt::NoModifier, m->actionGeometry(a).center());
         pump();
     }
     void refocus(CTextView* v)

@@ -2,14 +2,7 @@
 // tagger in a real main frame: the tree by type has every group expanded, a click deep in
 // it jumps, Collapse All and Expand All reach every group, and a save rebuilds the tree
 // keeping the selection.
-#include "FrameFixture.h"
-
-#include "app/SymbolCommands.h"
-#include "symbols/widgets/FunctionDocker.h"
-
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QMenu>
+#include "SymbolFixture.h"
 
 namespace {
 
@@ -45,33 +38,9 @@ QByteArray manyClasses()
     return s;
 }
 
-struct SymbolLargeTreeTest : FrameFixture {
-    CFunctionDocker* docker() { return frame->symbolCommands()->docker(); }
+struct SymbolLargeTreeTest : SymbolFixture {
     bool settle() { return pumpUntil([this] { return !docker()->busy(); }, 60000); }
 
-    QMenu* openMenu(CTagsTreeCtrl* t)
-    {
-        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), t->viewport()->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(t->viewport(), &e);
-        pump();
-        for (QMenu* m : docker()->findChildren<QMenu*>("symbolMenu"))
-            if (m->isVisible())
-                return m;
-        return nullptr;
-    }
-    void choose(CTagsTreeCtrl* t, int id)
-    {
-        QMenu* m = openMenu(t);
-        ASSERT_TRUE(m);
-        for (QAction* a : m->actions())
-            if (a->data().toInt() == id) {
-                ASSERT_TRUE(a->isEnabled());
-                QTest::mouseClick(m, Qt::LeftButton, Qt::NoModifier, m->actionGeometry(a).center());
-                pump();
-                return;
-            }
-        ADD_FAILURE() << "no menu item " << id;
-    }
     // Top-level entries with entries below them, and how many of those are expanded.
     static std::pair<int, int> groups(CTagsTreeCtrl* t)
     {

@@ -1,6 +1,7 @@
 // The Key, Favorite and File Window pages, the order the Key and Tool pages store tools'
 // keys in, and what Cancel and failures leave on disk.
 #include "OptionsFixture.h"
+#include "OptionsOpening.h"
 
 #include "app/FileBrowserCommands.h"
 #include "app/ToolCommands.h"
@@ -318,39 +319,20 @@ TEST_F(OptionsKeyBrowserTest, FileWindowPageStoresTheListsAndFiltersAndThePanelF
     EXPECT_EQ(unsigned(iniInt("EDITOR", "EditorMask")), 3u | filebrowser::kBlackListBit);
 }
 
-// Runs `action` and returns the page the options dialog opened at (closed with Cancel).
-int openedAt(const std::function<void()>& action)
-{
-    int page = 0;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* d = qobject_cast<COptionsDialog*>(QApplication::activeModalWidget())) {
-            page = d->currentPage();
-            poll.stop();
-            d->reject();
-        }
-    });
-    poll.start();
-    action();
-    pumpUntil([&] { return page != 0; }, 2000);
-    return page;
-}
-
 TEST_F(OptionsKeyBrowserTest, FilePanelButtonsOpenTheirPages)
 {
     start();
     filebrowser::CFileDocker* docker = frame->fileCommands()->docker();
     QToolButton* options = docker->button(filebrowser::CFileDocker::IdOptions);
     ASSERT_TRUE(options);
-    EXPECT_EQ(openedAt([&] { options->click(); }), FileWindowPage);
+    EXPECT_EQ(optionsPageOpenedBy([&] { options->click(); }), FileWindowPage);
     emit docker->favoritesMenu()->aboutToShow();
     QAction* organize = nullptr;
     for (QAction* a : docker->favoritesMenu()->actions())
         if (a->data().toInt() == filebrowser::CFileDocker::IdOrganize)
             organize = a;
     ASSERT_TRUE(organize);
-    EXPECT_EQ(openedAt([&] { organize->trigger(); }), FavoritePage);
+    EXPECT_EQ(optionsPageOpenedBy([&] { organize->trigger(); }), FavoritePage);
 }
 
 TEST_F(OptionsKeyBrowserTest, CancelAfterChangingEveryPageLeavesEveryFileAsItWas)
